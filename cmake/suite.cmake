@@ -1,0 +1,102 @@
+# Build helpers shared by the four libraries.
+#
+# Three builds use this file: the native one (pure logic and its unit tests,
+# with sanitizers) and the two Windows ones (the DLLs, their test programs).
+
+set(SUITE_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/..)
+
+if(WIN32)
+  set(SUITE_DIST_DIR ${SUITE_SOURCE_DIR}/dist/${SUITE_ARCH})
+  set(SUITE_IDL_INCLUDE /usr/include/wine/wine/windows)
+  # stdole2.tlb for importlib comes with Wine's own DLLs.
+  set(SUITE_IDL_LIBS /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+  # Everything static: the DLLs and the test programs need nothing beside them.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+else()
+  set(SUITE_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${SUITE_SANITIZE})
+  add_link_options(${SUITE_SANITIZE})
+endif()
+
+# suite_add_gtest(<name> SOURCES ... LIBS ...): one test program, one test.
+# On the Windows builds it runs under Wine through the cross-compiling emulator.
+function(suite_add_gtest name)
+  cmake_parse_arguments(arg "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+endfunction()
+
+# Turns "649B234E-BEC2-4750-86A1-3C962892EECA" into the resource words of the
+# GUID's 16 bytes as the platform lays them out.
+function(suite_guid_words guid out)
+  string(REGEX MATCH "^([0-9A-Fa-f]+)-([0-9A-Fa-f]+)-([0-9A-Fa-f]+)-([0-9A-Fa-f][0-9A-Fa-f])([0-9A-Fa-f][0-9A-Fa-f])-([0-9A-Fa-f]+)$" _ ${guid})
+  set(words "0x${CMAKE_MATCH_1}L, 0x${CMAKE_MATCH_2}, 0x${CMAKE_MATCH_3}, 0x${CMAKE_MATCH_5}${CMAKE_MATCH_4}")
+  set(node ${CMAKE_MATCH_6})
+  foreach(i 0 4 8)
+    string(SUBSTRING ${node} ${i} 2 lo)
+    math(EXPR j "${i} + 2")
+    string(SUBSTRING ${node} ${j} 2 hi)
+    string(APPEND words ", 0x${hi}${lo}")
+  endforeach()
+  set(${out} ${words} PARENT_SCOPE)
+endfunction()
+
+# suite_add_server(<Name> IDL <file> SOURCES ... LIBS ...
+#   FILE_VERSION 1,0,0,3 VERSION_TEXT 1.00.0003 COMMENTS <rc-escaped text>
+#   IIDS <CLASSNAME>=<guid> ...)
+# Builds dist/<arch>/<Name>.dll: the type library compiled from the IDL and
+# embedded, the version block, the _IID_ resources, the shared frame.
+function(suite_add_server name)
+  if(NOT WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(arg "" "IDL;FILE_VERSION;VERSION_TEXT;COMMENTS" "SOURCES;LIBS;IIDS" ${ARGN})
+  string(TOLOWER ${name} lower)
+  set(gen ${CMAKE_CURRENT_BINARY_DIR}/generated)
+  file(MAKE_DIRECTORY ${gen})
+  set(idl ${CMAKE_CURRENT_SOURCE_DIR}/${arg_IDL})
+  set(header ${gen}/${lower}_h.h)
+  set(tlb ${gen}/${lower}.tlb)
+  # widl runs once per output kind.
+  add_custom_command(OUTPUT ${header}
+    COMMAND ${SUITE_WIDL} -h -H ${header} -I${SUITE_IDL_INCLUDE} -L${SUITE_IDL_LIBS} ${idl}
+    DEPENDS ${idl} VERBATIM)
+  add_custom_command(OUTPUT ${tlb}
+    COMMAND ${SUITE_WIDL} ${SUITE_WIDL_ARCH} -t -o ${tlb} -I${SUITE_IDL_INCLUDE} -L${SUITE_IDL_LIBS} ${idl}
+    DEPENDS ${idl} VERBATIM)
+
+  set(IID_RESOURCES "")
+  foreach(entry ${arg_IIDS})
+    string(REPLACE "=" ";" pair ${entry})
+    list(GET pair 0 class_upper)
+    list(GET pair 1 guid)
+    suite_guid_words(${guid} words)
+    string(APPEND IID_RESOURCES "1 _IID_${class_upper} { 16L, ${words} }\n")
+  endforeach()
+  set(LIBRARY_NAME ${name})
+  set(FILE_VERSION ${arg_FILE_VERSION})
+  set(VERSION_TEXT ${arg_VERSION_TEXT})
+  set(COMMENTS ${arg_COMMENTS})
+  set(TLB_PATH ${tlb})
+  configure_file(${SUITE_SOURCE_DIR}/frame/server.rc.in ${gen}/${lower}.rc @ONLY)
+  set_source_files_properties(${gen}/${lower}.rc PROPERTIES OBJECT_DEPENDS ${tlb})
+
+  add_library(${name} SHARED ${arg_SOURCES} ${header} ${gen}/${lower}.rc
+    ${SUITE_SOURCE_DIR}/frame/exports.def)
+  target_include_directories(${name} PRIVATE ${gen})
+  target_link_libraries(${name} PRIVATE ${arg_LIBS} suite_frame)
+  set_target_properties(${name} PROPERTIES
+    PREFIX "" OUTPUT_NAME ${name}
+    RUNTIME_OUTPUT_DIRECTORY ${SUITE_DIST_DIR}
+    LIBRARY_OUTPUT_DIRECTORY ${SUITE_DIST_DIR})
+  if(SUITE_ARCH STREQUAL "x86")
+    target_link_options(${name} PRIVATE -Wl,--kill-at)
+  endif()
+  # The generated header for test programs that call the DLL through its vtable.
+  add_library(${name}_interface INTERFACE)
+  target_include_directories(${name}_interface INTERFACE ${gen})
+  add_custom_target(${name}_header DEPENDS ${header})
+  add_dependencies(${name}_interface ${name}_header)
+endfunction()

@@ -1,0 +1,413 @@
+#include "dispatch.h"
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "owners.h"
+
+namespace frame {
+
+namespace {
+
+struct ParamInfo {
+  VARTYPE type = VT_EMPTY;  // the declared kind, without VT_BYREF (enumerations as VT_I4)
+  bool by_ref = false;
+  bool optional = false;
+  bool has_default = false;
+  VARIANT default_value{};
+};
+
+struct FuncInfo {
+  MEMBERID id = 0;
+  INVOKEKIND kind = INVOKE_FUNC;
+  ULONG_PTR vtable_offset = 0;
+  std::vector<ParamInfo> params;  // without the return value
+  VARTYPE result_type = VT_EMPTY;
+  size_t required = 0;
+};
+
+size_t value_size(VARTYPE type) {
+  switch (type) {
+    case VT_I1: case VT_UI1: return 1;
+    case VT_I2: case VT_UI2: case VT_BOOL: return 2;
+    case VT_I4: case VT_UI4: case VT_R4: case VT_ERROR: case VT_INT: case VT_UINT: return 4;
+    case VT_R8: case VT_DATE: case VT_CY: case VT_I8: case VT_UI8: return 8;
+    default: return sizeof(void*);
+  }
+}
+
+// The kind a type description stands for, enumerations and aliases resolved.
+VARTYPE resolve_type(ITypeInfo* info, const TYPEDESC& desc) {
+  switch (desc.vt) {
+    case VT_SAFEARRAY: return static_cast<VARTYPE>(VT_ARRAY | resolve_type(info, *desc.lptdesc));
+    case VT_USERDEFINED: {
+      ComPtr<ITypeInfo> ref;
+      if (FAILED(info->GetRefTypeInfo(desc.hreftype, ref.put()))) return VT_EMPTY;
+      TYPEATTR* attr = nullptr;
+      if (FAILED(ref->GetTypeAttr(&attr))) return VT_EMPTY;
+      VARTYPE result = VT_EMPTY;
+      if (attr->typekind == TKIND_ENUM) result = VT_I4;
+      else if (attr->typekind == TKIND_ALIAS) result = resolve_type(ref.get(), attr->tdescAlias);
+      else if (attr->typekind == TKIND_DISPATCH || attr->typekind == TKIND_INTERFACE) result = VT_DISPATCH;
+      ref->ReleaseTypeAttr(attr);
+      return result;
+    }
+    case VT_HRESULT: return VT_ERROR;
+    default: return desc.vt;
+  }
+}
+
+}  // namespace
+
+class DispatchTable {
+ public:
+  explicit DispatchTable(REFIID iid) : iid_(iid) {}
+  ~DispatchTable() {
+    for (auto& func : funcs_)
+      for (auto& param : func.params) VariantClear(&param.default_value);
+  }
+
+  bool load() {
+    ComPtr<ITypeLib> library;
+    if (FAILED(LoadTypeLibEx(module_path().c_str(), REGKIND_NONE, library.put()))) return false;
+    if (FAILED(library->GetTypeInfoOfGuid(iid_, dispatch_info_.put()))) return false;
+    // The vtable layout lives in the interface half of the dual interface.
+    HREFTYPE interface_ref = 0;
+    ComPtr<ITypeInfo> interface_info;
+    if (FAILED(dispatch_info_->GetRefTypeOfImplType(-1, &interface_ref)) ||
+        FAILED(dispatch_info_->GetRefTypeInfo(interface_ref, interface_info.put())))
+      interface_info = dispatch_info_;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(interface_info->GetTypeAttr(&attr))) return false;
+    WORD count = attr->cFuncs;
+    interface_info->ReleaseTypeAttr(attr);
+    for (UINT i = 0; i < count; ++i) {
+      FUNCDESC* desc = nullptr;
+      if (FAILED(interface_info->GetFuncDesc(i, &desc))) return false;
+      FuncInfo& func = funcs_.emplace_back();
+      func.id = desc->memid;
+      func.kind = desc->invkind;
+      func.vtable_offset = static_cast<ULONG_PTR>(desc->oVft);
+      for (SHORT p = 0; p < desc->cParams; ++p) {
+        const ELEMDESC& element = desc->lprgelemdescParam[p];
+        USHORT flags = element.paramdesc.wParamFlags;
+        bool by_ref = element.tdesc.vt == VT_PTR;
+        VARTYPE type = resolve_type(interface_info.get(), by_ref ? *element.tdesc.lptdesc : element.tdesc);
+        if (flags & PARAMFLAG_FRETVAL) {
+          func.result_type = type;
+          continue;
+        }
+        ParamInfo& param = func.params.emplace_back();
+        param.type = type;
+        param.by_ref = by_ref;
+        param.optional = (flags & (PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT)) != 0;
+        if ((flags & PARAMFLAG_FHASDEFAULT) && element.paramdesc.pparamdescex) {
+          param.has_default = true;
+          VariantCopy(&param.default_value, &element.paramdesc.pparamdescex->varDefaultValue);
+        }
+        if (!param.optional) func.required = func.params.size();
+      }
+      interface_info->ReleaseFuncDesc(desc);
+    }
+    return true;
+  }
+
+  ITypeInfo* dispatch_info() const { return dispatch_info_.get(); }
+
+  const FuncInfo* find(DISPID id, WORD flags) const {
+    const bool put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
+    for (const auto& func : funcs_) {
+      if (func.id != id) continue;
+      if (put ? (func.kind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF))
+              : ((func.kind == INVOKE_FUNC && (flags & DISPATCH_METHOD)) ||
+                 (func.kind == INVOKE_PROPERTYGET && (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)))))
+        return &func;
+    }
+    return nullptr;
+  }
+
+ private:
+  IID iid_;
+  ComPtr<ITypeInfo> dispatch_info_;
+  std::vector<FuncInfo> funcs_;
+};
+
+namespace {
+
+struct CachedTable {
+  IID iid;
+  DispatchTable* table;
+};
+constexpr size_t kMaxInterfaces = 4;
+std::array<CachedTable*, kMaxInterfaces> g_tables{};
+
+// One argument on its way to the vtable call: where the method reads it, and
+// whether the caller's variable must receive what the method leaves in it.
+class ArgumentSlot {
+ public:
+  ArgumentSlot() { VariantInit(&local_); VariantInit(&carrier_); }
+  ArgumentSlot(const ArgumentSlot&) = delete;
+  ArgumentSlot& operator=(const ArgumentSlot&) = delete;
+  ~ArgumentSlot() { VariantClear(&local_); }
+
+  VARTYPE carrier_type = VT_EMPTY;
+  VARIANT* carrier() { return &carrier_; }
+
+  // Returns false when the argument cannot be coerced to the declared kind.
+  bool prepare(const ParamInfo& param, VARIANT* given) {
+    VARTYPE want = param.type;
+    if (!given) {  // an omitted optional argument
+      if (param.has_default) VariantCopy(&local_, const_cast<VARIANT*>(&param.default_value));
+      else { V_VT(&local_) = VT_ERROR; V_ERROR(&local_) = DISP_E_PARAMNOTFOUND; }
+      if (want != VT_VARIANT && FAILED(VariantChangeType(&local_, &local_, 0, want))) return false;
+      return pass_local(param);
+    }
+    if (want == VT_VARIANT) {
+      if (param.by_ref && V_VT(given) == (VT_BYREF | VT_VARIANT)) return pass_pointer(want, V_VARIANTREF(given));
+      if (FAILED(VariantCopyInd(&local_, given))) return false;
+      remember_caller(given, param);
+      return pass_local(param);
+    }
+    VARIANT* inner = V_VT(given) == (VT_BYREF | VT_VARIANT) ? V_VARIANTREF(given) : given;
+    if (param.by_ref) {
+      if (V_VT(given) == (VT_BYREF | want)) return pass_pointer(want, V_BYREF(given));
+      if (inner != given && V_VT(inner) == want) return pass_pointer(want, &V_I8(inner));
+    }
+    if (!coerce(inner, want)) return false;
+    remember_caller(given, param);
+    return pass_local(param);
+  }
+
+  // After the call, whether it succeeded or not: a by-reference variable of
+  // the caller receives the value the method left, if the method changed it.
+  void write_back() {
+    if (!caller_ || !changed()) return;
+    if (V_VT(caller_) == (VT_BYREF | VT_VARIANT)) {
+      VARIANT* target = V_VARIANTREF(caller_);
+      VariantClear(target);
+      *target = local_;
+      VariantInit(&local_);
+      return;
+    }
+    VARTYPE target_type = static_cast<VARTYPE>(V_VT(caller_) & ~VT_BYREF);
+    VARIANT converted;
+    VariantInit(&converted);
+    if (FAILED(VariantChangeType(&converted, &local_, 0, target_type))) return;
+    VARIANT old;
+    VariantInit(&old);
+    V_VT(&old) = target_type;
+    std::memcpy(&V_I8(&old), V_BYREF(caller_), value_size(target_type));
+    VariantClear(&old);
+    std::memcpy(V_BYREF(caller_), &V_I8(&converted), value_size(target_type));
+  }
+
+ private:
+  bool coerce(VARIANT* source, VARTYPE want) {
+    if (want & VT_ARRAY) {
+      // A script's empty variable stands for an array not yet dimensioned.
+      VARIANT* value = source;
+      while (V_VT(value) == (VT_BYREF | VT_VARIANT)) value = V_VARIANTREF(value);
+      if (V_VT(value) == VT_EMPTY) {
+        V_VT(&local_) = want;
+        V_ARRAY(&local_) = nullptr;
+        return true;
+      }
+      if ((V_VT(value) & ~VT_BYREF) != want) return false;
+      return SUCCEEDED(VariantCopyInd(&local_, value));
+    }
+    return SUCCEEDED(VariantChangeType(&local_, source, 0, want));
+  }
+
+  void remember_caller(VARIANT* given, const ParamInfo& param) {
+    if (!param.by_ref || !(V_VT(given) & VT_BYREF)) return;
+    caller_ = given;
+    std::memcpy(&fingerprint_, &local_, sizeof fingerprint_);
+  }
+
+  bool changed() const { return std::memcmp(&fingerprint_, &local_, sizeof fingerprint_) != 0; }
+
+  bool pass_local(const ParamInfo& param) {
+    if (param.type == VT_VARIANT) {
+      // A Variant travels by address, whether declared by value or by reference.
+      return pass_pointer(VT_VARIANT, &local_, !param.by_ref);
+    }
+    if (param.by_ref) return pass_pointer(param.type, &V_I8(&local_));
+    carrier_ = local_;  // by value: the method reads it, the slot keeps ownership
+    carrier_type = param.type;
+    return true;
+  }
+
+  bool pass_pointer(VARTYPE type, void* pointer, bool variant_by_value = false) {
+    if (variant_by_value) {
+      carrier_type = VT_VARIANT;
+      carrier_ = local_;
+      return true;
+    }
+    carrier_type = static_cast<VARTYPE>(VT_BYREF | type);
+    V_VT(&carrier_) = carrier_type;
+    V_BYREF(&carrier_) = pointer;
+    return true;
+  }
+
+  VARIANT local_;
+  VARIANT carrier_;
+  VARIANT* caller_ = nullptr;
+  VARIANT fingerprint_{};
+};
+
+void fill_exception(EXCEPINFO* exception, const ClassEntry& entry, HRESULT status) {
+  if (!exception) return;
+  std::memset(exception, 0, sizeof *exception);
+  exception->scode = status;
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.put()) == S_OK && info) {
+    info->GetSource(&exception->bstrSource);
+    info->GetDescription(&exception->bstrDescription);
+    info->GetHelpFile(&exception->bstrHelpFile);
+    info->GetHelpContext(&exception->dwHelpContext);
+  } else {
+    exception->bstrSource = SysAllocString(entry.prog_id);
+  }
+}
+
+}  // namespace
+
+DispatchTable* dispatch_table(REFIID iid) {
+  for (auto*& slot : g_tables) {
+    CachedTable* cached = slot;
+    if (cached && IsEqualIID(cached->iid, iid)) return cached->table;
+    if (cached) continue;
+    auto table = std::make_unique<DispatchTable>(iid);
+    if (!table->load()) return nullptr;
+    auto entry = std::make_unique<CachedTable>(CachedTable{iid, table.get()});
+    // Published without a lock: a thread that loses the race uses the winner's.
+    if (InterlockedCompareExchangePointer(reinterpret_cast<void**>(&slot), entry.get(), nullptr) == nullptr) {
+      table.release();
+      return entry.release()->table;
+    }
+    if (IsEqualIID(slot->iid, iid)) return slot->table;
+  }
+  return nullptr;
+}
+
+void release_dispatch_tables() {
+  for (auto*& slot : g_tables) {
+    if (!slot) continue;
+    delete slot->table;
+    delete slot;
+    slot = nullptr;
+  }
+}
+
+HRESULT dispatch_type_info(REFIID iid, UINT index, ITypeInfo** info) {
+  if (!info) return E_POINTER;
+  *info = nullptr;
+  if (index != 0) return DISP_E_BADINDEX;
+  DispatchTable* table = dispatch_table(iid);
+  if (!table) return TYPE_E_CANTLOADLIBRARY;
+  *info = table->dispatch_info();
+  (*info)->AddRef();
+  return S_OK;
+}
+
+HRESULT dispatch_ids_of_names(REFIID iid, LPOLESTR* names, UINT count, DISPID* ids) {
+  DispatchTable* table = dispatch_table(iid);
+  if (!table) return TYPE_E_CANTLOADLIBRARY;
+  return table->dispatch_info()->GetIDsOfNames(names, count, ids);
+}
+
+HRESULT dispatch_invoke(IDispatch* self, const ClassEntry& entry, DISPID id, REFIID riid, WORD flags,
+                        DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* arg_error) try {
+  if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  DispatchTable* table = dispatch_table(*entry.iid);
+  if (!table) return TYPE_E_CANTLOADLIBRARY;
+  const FuncInfo* func = table->find(id, flags);
+  if (!func) return DISP_E_MEMBERNOTFOUND;
+
+  DISPPARAMS none{};
+  if (!params) params = &none;
+  const size_t count = func->params.size();
+  const UINT given_count = params->cArgs, named_count = params->cNamedArgs;
+  if (given_count > count || named_count > given_count) return DISP_E_BADPARAMCOUNT;
+
+  // Which of the caller's arguments feeds which parameter.
+  std::vector<VARIANT*> given(count, nullptr);
+  std::vector<UINT> given_index(count, 0);
+  for (UINT i = 0; i < named_count; ++i) {
+    DISPID name = params->rgdispidNamedArgs[i];
+    if (name == DISPID_PROPERTYPUT && (func->kind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF))) name = static_cast<DISPID>(count - 1);
+    if (name < 0 || static_cast<size_t>(name) >= count || given[name]) {
+      if (arg_error) *arg_error = i;
+      return DISP_E_PARAMNOTFOUND;
+    }
+    given[name] = &params->rgvarg[i];
+    given_index[name] = i;
+  }
+  const UINT positional = given_count - named_count;
+  if (named_count == 0 && positional < func->required) return DISP_E_BADPARAMCOUNT;
+  for (UINT p = 0; p < positional; ++p) {
+    if (given[p]) {
+      if (arg_error) *arg_error = given_index[p];
+      return DISP_E_PARAMNOTFOUND;
+    }
+    given_index[p] = given_count - 1 - p;
+    given[p] = &params->rgvarg[given_index[p]];
+  }
+
+  std::vector<ArgumentSlot> slots(count);
+  std::vector<VARTYPE> types(count + 1);
+  std::vector<VARIANTARG*> carriers(count + 1);
+  for (size_t p = 0; p < count; ++p) {
+    VARIANT* argument = given[p];
+    if (argument && V_VT(argument) == VT_ERROR && V_ERROR(argument) == DISP_E_PARAMNOTFOUND) argument = nullptr;
+    if (!argument && !func->params[p].optional) {
+      if (arg_error) *arg_error = given_index[p];
+      return DISP_E_PARAMNOTOPTIONAL;
+    }
+    if (!slots[p].prepare(func->params[p], argument)) {
+      if (arg_error) *arg_error = given_index[p];
+      return DISP_E_TYPEMISMATCH;
+    }
+    types[p] = slots[p].carrier_type;
+    carriers[p] = slots[p].carrier();
+  }
+
+  VARIANT returned;
+  VariantInit(&returned);
+  VARIANT returned_carrier;
+  VariantInit(&returned_carrier);
+  size_t total = count;
+  if (func->result_type != VT_EMPTY) {
+    V_VT(&returned_carrier) = static_cast<VARTYPE>(VT_BYREF | func->result_type);
+    if (func->result_type == VT_VARIANT) {
+      V_VARIANTREF(&returned_carrier) = &returned;
+    } else {
+      V_VT(&returned) = func->result_type;
+      V_BYREF(&returned_carrier) = &V_I8(&returned);
+    }
+    types[total] = V_VT(&returned_carrier);
+    carriers[total] = &returned_carrier;
+    ++total;
+  }
+
+  VARIANT status;
+  VariantInit(&status);
+  HRESULT call = DispCallFunc(self, func->vtable_offset, CC_STDCALL, VT_ERROR, static_cast<UINT>(total), types.data(),
+                              carriers.data(), &status);
+  HRESULT outcome = SUCCEEDED(call) ? V_ERROR(&status) : call;
+  for (auto& slot : slots) slot.write_back();
+  if (FAILED(outcome)) {
+    VariantClear(&returned);
+    fill_exception(exception, entry, outcome);
+    return DISP_E_EXCEPTION;
+  }
+  if (result) *result = returned;
+  else VariantClear(&returned);
+  return S_OK;
+} catch (const std::bad_alloc&) {
+  return E_OUTOFMEMORY;
+}
+
+}  // namespace frame

@@ -1,0 +1,55 @@
+# Sourced by the scripts that run Windows programs: one private Wine prefix per
+# checkout, one Xvfb display and one persistent Wine server for all of them.
+# Safe to source from several processes at once (setup runs under a lock).
+
+SUITE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+SUITE_WINE_ROOT="${SUITE_WINE_ROOT:-$SUITE_ROOT/build/wine}"
+export WINE="${WINE:-$(command -v wine64 || echo /usr/lib/wine/wine64)}"
+[ -x "$WINE" ] || WINE=/usr/lib/wine/wine64
+export WINESERVER="${WINESERVER:-$(command -v wineserver || echo /usr/lib/wine/wineserver)}"
+export WINEPREFIX="$SUITE_WINE_ROOT/prefix"
+export HOME="$SUITE_WINE_ROOT/home"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
+export WINEARCH=win64
+
+suite_wine_up() {
+  mkdir -p "$SUITE_WINE_ROOT" "$HOME"
+  exec 9>"$SUITE_WINE_ROOT/.lock"
+  flock 9
+  # The display must exist before the Wine server starts.
+  local display_file="$SUITE_WINE_ROOT/display" pid_file="$SUITE_WINE_ROOT/xvfb.pid"
+  if ! { [ -f "$pid_file" ] && kill -0 "$(cat "$pid_file")" 2>/dev/null; }; then
+    local fd_file="$SUITE_WINE_ROOT/xvfb.fd"
+    rm -f "$fd_file"
+    Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$fd_file" 2>/dev/null &
+    echo $! >"$pid_file"
+    for _ in $(seq 100); do [ -s "$fd_file" ] && break; sleep 0.05; done
+    echo ":$(head -1 "$fd_file")" >"$display_file"
+  fi
+  export DISPLAY="$(cat "$display_file")"
+  if [ ! -f "$WINEPREFIX/.suite-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    "$WINESERVER" -p >/dev/null 2>&1 </dev/null
+    "$WINE" wineboot --init >/dev/null 2>&1 </dev/null
+    "$WINESERVER" -w
+    # A virtual desktop: windows show and hide at once and display modes exist.
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    touch "$WINEPREFIX/.suite-ready"
+  fi
+  # One persistent server for the whole session; its output must not hold a
+  # pipe of ours open.
+  "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
+  flock -u 9
+  exec 9>&-
+}
+
+suite_wine_down() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  local pid_file="$SUITE_WINE_ROOT/xvfb.pid"
+  if [ -f "$pid_file" ]; then kill "$(cat "$pid_file")" 2>/dev/null || true; rm -f "$pid_file"; fi
+}
+
+# Windows form of a Unix path (the prefix maps / to Z:).
+suite_winpath() { local p; p="$(readlink -f "$1")"; echo "Z:${p//\//\\}"; }

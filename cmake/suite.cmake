@@ -100,3 +100,44 @@ function(suite_add_server name)
   add_custom_target(${name}_header DEPENDS ${header})
   add_dependencies(${name}_interface ${name}_header)
 endfunction()
+
+if(WIN32 AND SUITE_ARCH STREQUAL "x64")
+  set(SUITE_RUN_WINE ${SUITE_SOURCE_DIR}/tools/wine-run)
+  set(SUITE_RUN_SCRIPT ${SUITE_SOURCE_DIR}/tools/run-script)
+endif()
+
+# suite_register_for_tests(<Name>): a test fixture that registers the built DLL
+# in the test prefix with regsvr32; script tests that need it require
+# the fixture "<Name>_registered".
+function(suite_register_for_tests name)
+  if(NOT SUITE_RUN_WINE)
+    return()
+  endif()
+  add_test(NAME ${name}_register
+    COMMAND ${SUITE_RUN_WINE} regsvr32 /s Z:${SUITE_DIST_DIR}/${name}.dll)
+  set_tests_properties(${name}_register PROPERTIES FIXTURES_SETUP ${name}_registered)
+endfunction()
+
+# suite_add_script_test(<test name> <script> [LOCALE <LC_ALL>] [NEEDS <Name>...]):
+# a VBScript or JScript run under cscript; it passes when its summary line
+# reports no failure.
+function(suite_add_script_test name script)
+  if(NOT SUITE_RUN_SCRIPT)
+    return()
+  endif()
+  cmake_parse_arguments(arg "" "LOCALE" "NEEDS;ARGS" ${ARGN})
+  set(locale_args "")
+  if(arg_LOCALE)
+    set(locale_args --locale ${arg_LOCALE})
+  endif()
+  add_test(NAME ${name}
+    COMMAND ${SUITE_RUN_SCRIPT} ${locale_args} ${CMAKE_CURRENT_SOURCE_DIR}/${script} ${arg_ARGS})
+  set(fixtures "")
+  foreach(needed ${arg_NEEDS})
+    list(APPEND fixtures ${needed}_registered)
+  endforeach()
+  set_tests_properties(${name} PROPERTIES
+    PASS_REGULAR_EXPRESSION "[0-9]+ passed, 0 failed"
+    FAIL_REGULAR_EXPRESSION "FAIL |[1-9][0-9]* failed"
+    FIXTURES_REQUIRED "${fixtures}")
+endfunction()

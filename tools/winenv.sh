@@ -16,13 +16,14 @@ export WINEARCH=win64
 suite_wine_up() {
   mkdir -p "$SUITE_WINE_ROOT" "$HOME"
   exec 9>"$SUITE_WINE_ROOT/.lock"
-  flock 9
+  # Every program started while the lock is held must not inherit it (9>&-).
+  flock -w 120 9
   # The display must exist before the Wine server starts.
   local display_file="$SUITE_WINE_ROOT/display" pid_file="$SUITE_WINE_ROOT/xvfb.pid"
   if ! { [ -f "$pid_file" ] && kill -0 "$(cat "$pid_file")" 2>/dev/null; }; then
     local fd_file="$SUITE_WINE_ROOT/xvfb.fd"
     rm -f "$fd_file"
-    Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$fd_file" 2>/dev/null &
+    Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$fd_file" 2>/dev/null 9>&- &
     echo $! >"$pid_file"
     for _ in $(seq 100); do [ -s "$fd_file" ] && break; sleep 0.05; done
     echo ":$(head -1 "$fd_file")" >"$display_file"
@@ -30,19 +31,35 @@ suite_wine_up() {
   export DISPLAY="$(cat "$display_file")"
   if [ ! -f "$WINEPREFIX/.suite-ready" ]; then
     rm -rf "$WINEPREFIX"
-    "$WINESERVER" -p >/dev/null 2>&1 </dev/null
-    "$WINE" wineboot --init >/dev/null 2>&1 </dev/null
-    "$WINESERVER" -w
+    "$WINESERVER" -p >/dev/null 2>&1 </dev/null 9>&-
+    "$WINE" wineboot --init >/dev/null 2>&1 </dev/null 9>&-
+    "$WINESERVER" -w 9>&-
     # A virtual desktop: windows show and hide at once and display modes exist.
-    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 9>&-
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 9>&-
     touch "$WINEPREFIX/.suite-ready"
   fi
   # One persistent server for the whole session; its output must not hold a
   # pipe of ours open.
-  "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
+  "$WINESERVER" -p >/dev/null 2>&1 </dev/null 9>&- || true
+  # Wine's background programs (services, the desktop) are started here with
+  # their output sent nowhere: started later by a test, they would inherit the
+  # test runner's pipe and keep it waiting.
+  if ! suite_desktop_running; then
+    "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null 9>&-
+    ("$WINE" explorer.exe /desktop=Default,1024x768 >/dev/null 2>&1 </dev/null 9>&- &)
+    for _ in $(seq 100); do suite_desktop_running && break; sleep 0.05; done
+  fi
   flock -u 9
   exec 9>&-
+}
+
+suite_desktop_running() {
+  local pid
+  for pid in $(pgrep -f 'explorer.exe /desktop' 2>/dev/null); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
 }
 
 suite_wine_down() {

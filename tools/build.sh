@@ -1,0 +1,21 @@
+#!/bin/bash
+# Configures (once) and builds the three builds: native (pure logic and its
+# unit tests, sanitized), win64 and win32 (the DLLs in dist/x64 and dist/x86,
+# and the Windows test programs). Quick when nothing changed.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+configure() {
+  local dir="build/$1"; shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  fi
+}
+configure native -DCMAKE_BUILD_TYPE=Debug
+configure win64 -DCMAKE_BUILD_TYPE=Release --toolchain cmake/toolchain-win64.cmake
+configure win32 -DCMAKE_BUILD_TYPE=Release --toolchain cmake/toolchain-win32.cmake
+for build in native win32 win64; do
+  echo "== build $build"
+  cmake --build "build/$build" | grep -vE '^\[[0-9]+/[0-9]+\] (Building|Linking)' || true
+  [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "build $build failed"; exit 1; }
+done

@@ -92,7 +92,7 @@ function(suite_add_server name)
     RUNTIME_OUTPUT_DIRECTORY ${SUITE_DIST_DIR}
     LIBRARY_OUTPUT_DIRECTORY ${SUITE_DIST_DIR})
   if(SUITE_ARCH STREQUAL "x86")
-    target_link_options(${name} PRIVATE -Wl,--kill-at)
+    target_link_options(${name} PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)
   endif()
   # The generated header for test programs that call the DLL through its vtable.
   add_library(${name}_interface INTERFACE)

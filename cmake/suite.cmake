@@ -3,7 +3,7 @@
 # Three builds use this file: the native one (pure logic and its unit tests,
 # with sanitizers) and the two Windows ones (the DLLs, their test programs).
 
-set(SUITE_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/..)
+get_filename_component(SUITE_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
 
 if(WIN32)
   set(SUITE_DIST_DIR ${SUITE_SOURCE_DIR}/dist/${SUITE_ARCH})
@@ -52,7 +52,10 @@ function(suite_add_server name)
   if(NOT WIN32)
     return()
   endif()
-  cmake_parse_arguments(arg "" "IDL;FILE_VERSION;VERSION_TEXT;COMMENTS" "SOURCES;LIBS;IIDS" ${ARGN})
+  cmake_parse_arguments(arg "" "IDL;FILE_VERSION;VERSION_TEXT;COMMENTS;OUTPUT_DIR" "SOURCES;LIBS;IIDS" ${ARGN})
+  if(NOT arg_OUTPUT_DIR)
+    set(arg_OUTPUT_DIR ${SUITE_DIST_DIR})
+  endif()
   string(TOLOWER ${name} lower)
   set(gen ${CMAKE_CURRENT_BINARY_DIR}/generated)
   file(MAKE_DIRECTORY ${gen})
@@ -89,8 +92,8 @@ function(suite_add_server name)
   target_link_libraries(${name} PRIVATE ${arg_LIBS} suite_frame)
   set_target_properties(${name} PROPERTIES
     PREFIX "" OUTPUT_NAME ${name}
-    RUNTIME_OUTPUT_DIRECTORY ${SUITE_DIST_DIR}
-    LIBRARY_OUTPUT_DIRECTORY ${SUITE_DIST_DIR})
+    RUNTIME_OUTPUT_DIRECTORY ${arg_OUTPUT_DIR}
+    LIBRARY_OUTPUT_DIRECTORY ${arg_OUTPUT_DIR})
   if(SUITE_ARCH STREQUAL "x86")
     target_link_options(${name} PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)
   endif()
@@ -113,8 +116,12 @@ function(suite_register_for_tests name)
   if(NOT SUITE_RUN_WINE)
     return()
   endif()
+  cmake_parse_arguments(arg "" "DIR" "" ${ARGN})
+  if(NOT arg_DIR)
+    set(arg_DIR ${SUITE_DIST_DIR})
+  endif()
   add_test(NAME ${name}_register
-    COMMAND ${SUITE_RUN_WINE} regsvr32 /s Z:${SUITE_DIST_DIR}/${name}.dll)
+    COMMAND ${SUITE_RUN_WINE} regsvr32 /s Z:${arg_DIR}/${name}.dll)
   set_tests_properties(${name}_register PROPERTIES FIXTURES_SETUP ${name}_registered)
 endfunction()
 

@@ -66,9 +66,12 @@ function(suite_add_server name)
   add_custom_command(OUTPUT ${header}
     COMMAND ${SUITE_WIDL} -h -H ${header} -I${SUITE_IDL_INCLUDE} -L${SUITE_IDL_LIBS} ${idl}
     DEPENDS ${idl} VERBATIM)
+  # The compiler puts enumerations where they are first used; the libraries
+  # list them after their interfaces and classes.
   add_custom_command(OUTPUT ${tlb}
-    COMMAND ${SUITE_WIDL} ${SUITE_WIDL_ARCH} -t -o ${tlb} -I${SUITE_IDL_INCLUDE} -L${SUITE_IDL_LIBS} ${idl}
-    DEPENDS ${idl} VERBATIM)
+    COMMAND ${SUITE_WIDL} ${SUITE_WIDL_ARCH} -t -o ${tlb}.compiled -I${SUITE_IDL_INCLUDE} -L${SUITE_IDL_LIBS} ${idl}
+    COMMAND python3 ${SUITE_SOURCE_DIR}/tools/typelib_order.py ${tlb}.compiled ${tlb}
+    DEPENDS ${idl} ${SUITE_SOURCE_DIR}/tools/typelib_order.py VERBATIM)
 
   set(IID_RESOURCES "")
   foreach(entry ${arg_IIDS})
@@ -147,4 +150,22 @@ function(suite_add_script_test name script)
     PASS_REGULAR_EXPRESSION "[0-9]+ passed, 0 failed"
     FAIL_REGULAR_EXPRESSION "FAIL |[1-9][0-9]* failed"
     FIXTURES_REQUIRED "${fixtures}")
+endfunction()
+
+# suite_add_structure_test(<Name> IIDS <CLASSUPPER>=<guid> ...): checks both
+# DLLs of a library: the type library against tests/<name>.typelib.txt (the
+# reviewed description, the same for x64 and x86), exports, imports, the
+# _IID_ resources and the version block.
+function(suite_add_structure_test name)
+  if(NOT SUITE_RUN_WINE)
+    return()
+  endif()
+  cmake_parse_arguments(arg "" "" "IIDS" ${ARGN})
+  string(TOLOWER ${name} lower)
+  add_test(NAME ${lower}_structure
+    COMMAND python3 ${SUITE_SOURCE_DIR}/tools/check_library.py ${name}
+            ${CMAKE_CURRENT_SOURCE_DIR}/tests/${lower}.typelib.txt $<TARGET_FILE:typelib_dump> ${arg_IIDS})
+  set_tests_properties(${lower}_structure PROPERTIES
+    PASS_REGULAR_EXPRESSION "[0-9]+ passed, 0 failed"
+    FAIL_REGULAR_EXPRESSION "FAIL ")
 endfunction()

@@ -194,15 +194,33 @@ void CallArguments::fill(Slot& slot, const ParamKind* param) {
   }
 }
 
+namespace {
+
+// A short readable form of a value: kind, and for texts their length and start.
+std::string value_text(const VARIANT& value) {
+  VARTYPE vt = V_VT(&value);
+  const bool by_ref = vt & VT_BYREF;
+  vt = static_cast<VARTYPE>(vt & ~VT_BYREF);
+  std::string text = (by_ref ? "ref vt " : "vt ") + std::to_string(vt);
+  if (vt == VT_BSTR) {
+    BSTR bstr = by_ref ? *V_BSTRREF(&value) : V_BSTR(&value);
+    if (!bstr) return text + " null";
+    text += " len " + std::to_string(SysStringLen(bstr)) + " \"";
+    for (UINT i = 0; i < SysStringLen(bstr) && i < 24; ++i) text += bstr[i] >= 0x20 && bstr[i] < 0x7F ? static_cast<char>(bstr[i]) : '.';
+    return text + "\"";
+  }
+  if (vt == VT_I4 || vt == VT_I2) return text + " " + std::to_string(by_ref ? (vt == VT_I4 ? *V_I4REF(&value) : *V_I2REF(&value)) : (vt == VT_I4 ? V_I4(&value) : V_I2(&value)));
+  if (vt == VT_R8 || vt == VT_DATE) return text + " " + std::to_string(by_ref ? *V_R8REF(&value) : V_R8(&value));
+  return text;
+}
+
+}  // namespace
+
 std::string CallArguments::describe() const {
   std::string text;
   for (const Slot& slot : slots_) {
-    VARTYPE vt = V_VT(&slot.value);
-    char part[48];
-    if (vt == (VT_BYREF | VT_VARIANT)) snprintf(part, sizeof part, "ref var(vt %u)", V_VT(&slot.referent));
-    else if (vt & VT_BYREF) snprintf(part, sizeof part, "ref vt %u", static_cast<unsigned>(vt & ~VT_BYREF));
-    else snprintf(part, sizeof part, "vt %u", vt);
-    text += (text.empty() ? "" : ", ") + std::string(part);
+    std::string part = V_VT(&slot.value) == (VT_BYREF | VT_VARIANT) ? "ref var(" + value_text(slot.referent) + ")" : value_text(slot.value);
+    text += (text.empty() ? "" : ", ") + part;
   }
   return "(" + text + ")";
 }

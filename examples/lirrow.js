@@ -1,0 +1,24 @@
+// Lirrow from JScript: find-and-replace and counting.
+// Run with tools/run-script examples/lirrow.js (it puts the check helpers in
+// front); each check line shows the answer to expect.
+var text = new ActiveXObject("Lirrow.Lirrow");
+
+// Every occurrence is replaced, left to right, case-sensitive, never overlapping.
+WScript.Echo("FindAndReplace: " + text.FindAndReplace("2026-12-07", "-", "/"));
+check("FindAndReplace", text.FindAndReplace("abcabc", "b", "x"), "axcaxc");
+check("no overlaps", text.FindAndReplace("aaaa", "aa", "b"), "bb");
+
+// How often a text occurs; -1 for an empty text.
+check("StringCount", text.StringCount("a;b;c", ";"), 2);
+check("StringCount of an empty text", text.StringCount("", ";"), -1);
+
+// Errors arrive as exceptions carrying the host's run-time error number.
+var many = new Array(40001).join("x");
+check("overflow", errorNumber(function () { text.StringCount(many, "x"); }), 6);
+try {
+  text.StringCount(many, "x");
+} catch (e) {
+  check("error text", e.description, "Overflow");
+}
+
+summary("example lirrow.js");

@@ -4,6 +4,7 @@
 // left-to-right scan and against the rule's own promises.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -13,9 +14,14 @@
 
 namespace {
 
-void require(bool condition) {
-  if (!condition) abort();
-}
+// A broken promise stops the run with the condition that failed.
+#define require(condition)                                          \
+  do {                                                              \
+    if (!(condition)) {                                             \
+      fprintf(stderr, "broken: %s (line %d)\n", #condition, __LINE__); \
+      abort();                                                      \
+    }                                                               \
+  } while (0)
 
 // The rule written the obvious way: at each position, an occurrence if the
 // search text starts here, then jump past it.

@@ -30,8 +30,8 @@ std::int64_t unix_days(std::int64_t year, int month, int day) {
   return era * 146097 + day_of_era - 719468;
 }
 
-void check_in_range(DayNumber day) {
-  if (day < kFirstDay || day > kLastDay) frame::raise(frame::kInvalidCall);
+void check_in_range(DayNumber day, int error) {
+  if (day < kFirstDay || day > kLastDay) frame::raise(error);
 }
 
 bool is_weekend(DayNumber day) {
@@ -84,22 +84,22 @@ int weekday_from(DayNumber day, int first_weekday) {
 }
 
 DayNumber day_of(double date) {
-  if (!std::isfinite(date)) frame::raise(frame::kInvalidCall);
+  if (!std::isfinite(date)) frame::raise(frame::kOverflow);
   double whole = std::trunc(date);
   if (whole < static_cast<double>(kFirstDay) || whole > static_cast<double>(kLastDay))
-    frame::raise(frame::kInvalidCall);
+    frame::raise(frame::kOverflow);
   return static_cast<DayNumber>(whole);
 }
 
 double same_time_on(double date, DayNumber day) {
-  check_in_range(day);
+  check_in_range(day, frame::kOverflow);
   double time = std::fabs(date - std::trunc(date));
   // Before day 0 the fraction still counts forward from the start of the day.
   return day < 0 ? static_cast<double>(day) - time : static_cast<double>(day) + time;
 }
 
 double date_of(DayNumber day) {
-  check_in_range(day);
+  check_in_range(day, frame::kInvalidCall);
   return static_cast<double>(day);
 }
 

@@ -49,13 +49,18 @@ inline int first_weekday_of_setting(int setting) {
   return setting >= 0 && setting <= 6 ? (setting + 1) % 7 + 1 : kSunday;
 }
 
-// The day on which a Date falls; error 5 when it lies outside years 100 to 9999
-// (or is not a number).
+// Dates outside the years 100 to 9999 fail as the host's own date functions
+// do: reading a year, month, day or weekday from such a value (or from one
+// that is not a number) is error 6, overflow; building one from a year, month
+// and day is error 5, invalid procedure call.
+
+// The day on which a Date falls; error 6 outside the range.
 DayNumber day_of(double date);
-// A Date on another day with the same time of day as `date`; error 5 when that
-// day lies outside years 100 to 9999.
+// A Date on another day with the same time of day as `date` (a date moved by
+// whole days); error 6 outside the range.
 double same_time_on(double date, DayNumber day);
-// The Date at 00:00 of a day; error 5 outside years 100 to 9999.
+// The Date at 00:00 of a day built from a year, month and day; error 5
+// outside the range.
 double date_of(DayNumber day);
 
 // DateFunction's options (the type library's DateOption).
@@ -98,9 +103,9 @@ struct CalendarSetting {
 // DateFunction: the value `option` asks for, computed from `date`. `date` is
 // the caller's variable: the empty-date rule and CalcAge's future-date rule
 // replace it by today, and that write stays even when a later step fails.
-// Errors: 6 when a rounded date does not fit a Long (empty-date rule), 5 for a
-// date read or delivered outside years 100 to 9999. An unknown option gives
-// Empty.
+// Errors: 6 when a rounded date does not fit a Long (empty-date rule), 6 or 5
+// for a date read or delivered outside years 100 to 9999 (above). An unknown
+// option gives Empty.
 DateValue date_function(std::int32_t option, double& date, const CalendarSetting& setting);
 
 }  // namespace lirrow

@@ -1,5 +1,7 @@
 // TextCode and ANSI2OEM: the code page guess (codepage.h) and the platform's
 // ANSI-to-OEM conversion, both through the system ANSI code page.
+#include <algorithm>
+
 #include "codepage.h"
 #include "frame/ansi_text.h"
 #include "lirrow_object.h"
@@ -17,14 +19,18 @@ STDMETHODIMP LirrowObject::TextCode(BSTR* SourceText, CodeText* result) {
 
 STDMETHODIMP LirrowObject::ANSI2OEM(BSTR SourceText, BSTR* result) {
   return run(result, [&] {
-    frame::AnsiText source(frame::text_of(SourceText));
-    // One byte per byte of the source's ANSI form plus the terminating NUL,
-    // so a double-byte code page cannot overflow it either.
-    auto converted = frame::AnsiText::buffer(source.size() + 1, '\0');
+    std::wstring_view text = frame::text_of(SourceText);
+    frame::AnsiText source(text);
+    // The result is the whole buffer: one byte per code unit of the text, so
+    // it keeps the text's length in a single-byte code page, and never less
+    // than the source's ANSI form plus its NUL, so that a double-byte code
+    // page cannot overflow it.
+    size_t length = std::max(text.size(), source.size());
+    auto converted = frame::AnsiText::buffer(length + 1, '\0');
     // The platform converts up to the source's first NUL; the rest of the
     // buffer stays NUL. Its answer is not needed.
     CharToOemA(source.c_str(), converted.data());
-    return converted.wide(source.size());
+    return converted.wide(length);
   });
 }
 

@@ -149,7 +149,7 @@ DateValue date_function(std::int32_t option, double& date, const CalendarSetting
       return DateValue::of_long(static_cast<std::int32_t>(day - day_number(year - 1, 12, 31)));
     case Option::IsWorkday: {
       int weekday = weekday_sunday_first(day);
-      return DateValue::of_boolean(weekday >= kMonday && weekday <= kMonday + 4);
+      return DateValue::of_boolean(weekday >= kMonday && weekday <= kFriday);
     }
     default:
       return {};

@@ -28,6 +28,7 @@ inline constexpr DayNumber kLastDay = 2958465;
 // Weekdays counted with Sunday first: 1 Sunday, 2 Monday, ... 7 Saturday.
 inline constexpr int kSunday = 1;
 inline constexpr int kMonday = 2;
+inline constexpr int kFriday = 6;
 inline constexpr int kSaturday = 7;
 
 bool is_leap_year(std::int64_t year);

@@ -14,9 +14,13 @@ if(WIN32)
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 else()
-  set(SUITE_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-  add_compile_options(${SUITE_SANITIZE})
-  add_link_options(${SUITE_SANITIZE})
+  # The benchmark build turns the sanitizers off.
+  option(SUITE_SANITIZE "Build the native tests with ASan and UBSan" ON)
+  if(SUITE_SANITIZE)
+    set(sanitize -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_compile_options(${sanitize})
+    add_link_options(${sanitize})
+  endif()
 endif()
 
 # suite_add_gtest(<name> SOURCES ... LIBS ...): one test program, one test.

@@ -223,3 +223,52 @@ TEST_F(ServerTest, CreatedByProgIdThroughTheRegistry) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ServerTest, BadInputNeverCrashes) {
+  ComPtr<_Lirrow> lirrow = create();
+  ComPtr<IDispatch> dispatch;
+  lirrow->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.put()));
+  auto call = [&](VARIANT source, VARIANT what, VARIANT with, frame::Variant& result, EXCEPINFO& exception) {
+    VARIANT args[] = {with, what, source};
+    DISPPARAMS params{args, nullptr, 3, 0};
+    return dispatch->Invoke(0x60030000, IID_NULL, 0, DISPATCH_METHOD, &params, result.get(), &exception, nullptr);
+  };
+  auto text = [](BSTR value) {
+    VARIANT v;
+    V_VT(&v) = VT_BSTR;
+    V_BSTR(&v) = value;
+    return v;
+  };
+  // A 100 MB text is searched and rebuilt.
+  Bstr huge(std::wstring(50'000'000, L'a')), a(L"a"), bb(L"bb"), empty;
+  frame::Variant result;
+  EXCEPINFO exception{};
+  ASSERT_EQ(call(text(huge.get()), text(a.get()), text(bb.get()), result, exception), S_OK);
+  EXPECT_EQ(SysStringLen(V_BSTR(result.get())), 100'000'000u);
+  result.clear();
+  // A result too large for memory is error 7, not a crash.
+  Bstr million(std::wstring(1'000'000, L'a')), long_with(std::wstring(3000, L'b'));
+  EXPECT_EQ(call(text(million.get()), text(a.get()), text(long_with.get()), result, exception), DISP_E_EXCEPTION);
+  EXPECT_EQ(exception.scode, static_cast<SCODE>(0x800A0007));
+  EXPECT_STREQ(exception.bstrDescription, L"Out of memory");
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrSource);
+  // Empty is the empty text; Null and an object without a value are type mismatches.
+  VARIANT nothing;
+  V_VT(&nothing) = VT_EMPTY;
+  EXPECT_EQ(call(nothing, nothing, nothing, result, exception), S_OK);
+  EXPECT_EQ(SysStringLen(V_BSTR(result.get())), 0u);
+  result.clear();
+  VARIANT null_value;
+  V_VT(&null_value) = VT_NULL;
+  EXPECT_EQ(call(null_value, nothing, nothing, result, exception), DISP_E_TYPEMISMATCH);
+  VARIANT object;
+  V_VT(&object) = VT_DISPATCH;
+  V_DISPATCH(&object) = dispatch.get();
+  HRESULT status = call(object, nothing, nothing, result, exception);
+  EXPECT_TRUE(status == DISP_E_TYPEMISMATCH || status == DISP_E_MEMBERNOTFOUND) << std::hex << status;
+}
+
+}  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "frame/testing.h"
+
 #include <cmath>
 #include <limits>
 
@@ -36,14 +38,7 @@ double date_result(Option option, double date, const CalendarSetting& setting = 
   return value.date;
 }
 
-int error_of(auto&& body) {
-  try {
-    body();
-  } catch (const frame::RuntimeError& error) {
-    return error.number;
-  }
-  return 0;
-}
+using frame::testing::error_of;
 
 TEST(Calendar, DayNumbersOfKnownDates) {
   struct Case {

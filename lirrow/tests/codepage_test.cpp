@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "frame/testing.h"
+
 #include <string>
 
 #include "frame/runtime_error.h"
@@ -16,14 +18,7 @@ constexpr char16_t kCyrillicO = u'\u043E';
 
 TextCodePage code_1251(std::u16string_view text) { return lirrow::text_code(text, kRegistered, kCyrillicO); }
 
-int error_of(auto&& body) {
-  try {
-    body();
-  } catch (const frame::RuntimeError& error) {
-    return error.number;
-  }
-  return 0;
-}
+using frame::testing::error_of;
 
 TEST(TextCode, MajorityOfMarkers) {
   struct Case {

@@ -1,4 +1,4 @@
-// Lirrow from JScript: find-and-replace and counting.
+// Lirrow from JScript: find-and-replace, counting, the calendar, code pages.
 // Run with tools/run-script examples/lirrow.js (it puts the check helpers in
 // front); each check line shows the answer to expect.
 var text = new ActiveXObject("Lirrow.Lirrow");
@@ -20,5 +20,14 @@ try {
 } catch (e) {
   check("error text", e.description, "Overflow");
 }
+
+// The calendar: option DayOfYear (10) of 10 February 2004 (Date 38027, the
+// days since 30 December 1899); IsLeapYear of a year.
+check("DayOfYear", text.DateFunction(10, 38027), 41);
+check("IsLeapYear 2000", text.IsLeapYear(2000), 1);
+check("IsLeapYear 2100", text.IsLeapYear(2100), 0);
+
+// Code pages: ASCII reads the same in the Windows and the DOS code page.
+check("ANSI2OEM", text.ANSI2OEM("Hello"), "Hello");
 
 summary("example lirrow.js");

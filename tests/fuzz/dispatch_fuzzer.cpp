@@ -18,6 +18,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "failing_host.h"
@@ -246,6 +247,15 @@ void Fuzzer::call(Target& target, ClassInstance& instance, const ArgumentRules& 
   std::mt19937_64& random = target.random;
   const MemberInfo& member = *target.member;
   const int odd = std::uniform_int_distribution<int>(0, 99)(random);
+  if (odd == 24) {
+    // Names resolve whatever their case.
+    std::wstring name = member.name;
+    for (wchar_t& c : name) c = random() % 2 ? towupper(c) : towlower(c);
+    LPOLESTR names[] = {name.data()};
+    DISPID id = DISPID_UNKNOWN;
+    if (instance.object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id) != S_OK || id != member.id)
+      fail(narrow(instance.info->name) + "." + narrow(name) + ": the name does not resolve to its DISPID");
+  }
   host.set_mode(static_cast<FailingHost::Mode>(random() % 3));
 
   size_t count = member.params.size();
@@ -257,13 +267,25 @@ void Fuzzer::call(Target& target, ClassInstance& instance, const ArgumentRules& 
   const bool wrong_interface = odd == 16;
 
   CallArguments arguments(random, member, count, rules);
-  DISPID named[1] = {DISPID_PROPERTYPUT};
+  std::vector<DISPID> named(arguments.count(), DISPID_PROPERTYPUT);
   DISPPARAMS params{arguments.reversed(), nullptr, arguments.count(), 0};
   // A property's new value travels as the named argument DISPID_PROPERTYPUT.
   if ((flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) && params.cArgs > 0 && odd != 17) {
-    params.rgdispidNamedArgs = named;
+    params.rgdispidNamedArgs = named.data();
     params.cNamedArgs = 1;
+  } else if (odd >= 20 && odd < 24 && params.cArgs > 0) {
+    // Named arguments: parameter positions, now and then one that is
+    // repeated or does not exist.
+    params.cNamedArgs = 1 + static_cast<UINT>(random() % params.cArgs);
+    for (UINT i = 0; i < params.cNamedArgs; ++i)
+      named[i] = odd == 23 ? static_cast<DISPID>(random() % 8) - 2 : static_cast<DISPID>((i + random() % 2) % params.cArgs);
+    params.rgdispidNamedArgs = named.data();
   }
+  // By-value texts belong to the caller: the call must leave them as they were.
+  std::vector<std::pair<BSTR, std::wstring>> by_value_texts;
+  for (UINT i = 0; i < params.cArgs; ++i)
+    if (V_VT(&params.rgvarg[i]) == VT_BSTR && V_BSTR(&params.rgvarg[i]))
+      by_value_texts.emplace_back(V_BSTR(&params.rgvarg[i]), std::wstring(V_BSTR(&params.rgvarg[i]), SysStringLen(V_BSTR(&params.rgvarg[i]))));
 
   VARIANT result;
   VariantInit(&result);
@@ -284,6 +306,12 @@ void Fuzzer::call(Target& target, ClassInstance& instance, const ArgumentRules& 
   if (status == DISP_E_EXCEPTION && want_exception) seen = exception.scode;
   ++statuses_[seen];
   std::string where = g_guard.current;
+  for (UINT i = 0, t = 0; i < params.cArgs; ++i) {
+    if (V_VT(&params.rgvarg[i]) != VT_BSTR || !V_BSTR(&params.rgvarg[i])) continue;
+    const auto& [pointer, text] = by_value_texts[t++];
+    if (V_BSTR(&params.rgvarg[i]) != pointer || std::wstring_view(pointer, SysStringLen(pointer)) != text)
+      fail(where + ": a by-value text was changed");
+  }
   if (status == S_OK) {
     if (want_result && (V_VT(&result) & VT_BYREF)) fail(where + ": a reference as result");
     const VARTYPE expected = member.kind == INVOKE_PROPERTYPUT || member.result == VT_EMPTY ? static_cast<VARTYPE>(VT_EMPTY) : member.result;

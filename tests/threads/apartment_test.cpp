@@ -12,6 +12,7 @@
 #include <cguid.h>
 
 #include <atomic>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <thread>
@@ -27,7 +28,11 @@ using frame::ComPtr;
 using frame::Variant;
 using suite_test::ServerLibrary;
 
-const std::wstring kDist = SUITE_DIST_DIR;
+// The built DLLs; SUITE_TEST_DIST points the test at another folder.
+const std::wstring kDist = [] {
+  wchar_t other[MAX_PATH] = {};
+  return GetEnvironmentVariableW(L"SUITE_TEST_DIST", other, MAX_PATH) ? std::wstring(other) : std::wstring(SUITE_DIST_DIR);
+}();
 constexpr int kRounds = 1500;
 
 std::unique_ptr<ServerLibrary> load(const std::wstring& name) {
@@ -152,6 +157,8 @@ TEST(Apartments, TwoThreadsKeepTheirOwnAnswers) {
     second.join();
     if (not_built) continue;
     ++probed;
+    printf("two apartments at once: %s.%s, %d calls each\n", suite_test::narrow(probe.library).c_str(),
+           suite_test::narrow(probe.member).c_str(), kRounds);
     EXPECT_EQ(mismatches, 0) << suite_test::narrow(probe.library) << "." << suite_test::narrow(probe.member);
   }
   EXPECT_GT(probed, 0);

@@ -231,7 +231,11 @@ class ArgumentSlot {
     V_ARRAY(&local_) = nullptr;
     if (kind == VT_EMPTY) return true;
     if (kind == want) return array == nullptr || SUCCEEDED(SafeArrayCopy(array, &V_ARRAY(&local_)));
-    if (kind != (VT_ARRAY | VT_VARIANT) || !array || SafeArrayGetDim(array) != 1) return false;
+    if (kind != (VT_ARRAY | VT_VARIANT)) return false;
+    // A script's dynamic array not yet dimensioned (Dim a()): no array yet.
+    script_array_ = true;
+    if (!array) return true;
+    if (SafeArrayGetDim(array) != 1) return false;
     LONG lower = 0, upper = -1;
     SafeArrayGetLBound(array, 1, &lower);
     SafeArrayGetUBound(array, 1, &upper);
@@ -265,6 +269,8 @@ class ArgumentSlot {
     if (!array || V_VT(caller_) != (VT_BYREF | VT_VARIANT)) return;
     VARIANT* target = V_VARIANTREF(caller_);
     if (!script_array_ && V_VT(target) != VT_EMPTY) return;
+    // An array the method did not replace stays the script's own.
+    if (script_array_ && !changed()) return;
     LONG lower = 0, upper = -1;
     SafeArrayGetLBound(array, 1, &lower);
     SafeArrayGetUBound(array, 1, &upper);
@@ -278,6 +284,12 @@ class ArgumentSlot {
       SafeArrayGetElement(array, &i, &V_I8(&element));
       SafeArrayPutElement(variants, &i, &element);
       VariantClear(&element);
+    }
+    if (V_VT(target) == (VT_ARRAY | VT_BYREF | VT_VARIANT)) {
+      // An array variable of the script refers to its array through a slot.
+      SafeArrayDestroy(*V_ARRAYREF(target));
+      *V_ARRAYREF(target) = variants;
+      return;
     }
     VariantClear(target);
     V_VT(target) = VT_ARRAY | VT_VARIANT;

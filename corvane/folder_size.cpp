@@ -41,8 +41,6 @@ class MessagePump {
 
 std::wstring with_backslash(std::wstring_view text) { return std::wstring(frame::wide(add_backslash(frame::u16(text)))); }
 
-double path_size(const std::wstring& path, MessagePump& pump);
-
 // The sum over one directory's listing; subdirectories are summed completely
 // before the next entry is read. A listing that cannot be opened counts 0.
 double directory_size(const std::wstring& path, MessagePump& pump) {
@@ -60,7 +58,8 @@ double directory_size(const std::wstring& path, MessagePump& pump) {
         total += size_from_halves(entry.nFileSizeHigh, entry.nFileSizeLow);
         break;
       case EntryKind::Directory:
-        total += path_size(base + frame::AnsiText::decode(name), pump);
+        // The listing already said it is a directory: no need to ask again.
+        total += directory_size(base + frame::AnsiText::decode(name), pump);
         break;
       case EntryKind::Skip:
       case EntryKind::Link:

@@ -1,7 +1,9 @@
 #!/bin/bash
 # Corvane's benchmarks, each figure beside its anchor measured in the same run:
 #   folder size of a 50,000-file tree: FolderOrFileSize from VBScript, the
-#   scripting runtime's recursive walk from VBScript, and `du` natively.
+#   scripting runtime's recursive walk from VBScript, and `du` natively;
+#   content identity of two 1 GiB files: FileIdentify from VBScript and `cmp`
+#   natively, the files in the page cache.
 # Called by bench/run.sh after the build (the Wine session is up).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -56,3 +58,27 @@ import sys
 du, corvane, script = map(float, sys.argv[1:])
 print("FolderOrFileSize: %.1fx faster than the script walk, %.2fx the time of du" % (script / corvane, corvane / du))
 PY
+
+# Two identical 1 GiB files of random bytes, and one that differs in its
+# first byte.
+one="$work/one.bin" two="$work/two.bin" first="$work/first.bin"
+if [ ! -f "$work/files.done" ]; then
+  head -c $((1 << 30)) /dev/urandom >"$one"
+  cp "$one" "$two"
+  cp "$one" "$first"
+  python3 -c "import sys; f = open(sys.argv[1], 'r+b'); b = f.read(1); f.seek(0); f.write(bytes([b[0] ^ 0xFF]))" "$first"
+  touch "$work/files.done"
+fi
+cat "$one" "$two" "$first" >/dev/null  # into the page cache
+cmp -s "$one" "$first" && { echo "first.bin does not differ"; exit 1; }
+
+start=$(now); cmp "$one" "$two"; end=$(now)
+cmp_seconds="$(seconds "$start" "$end")"
+identify() { "$WINE" cscript //nologo "$(suite_winpath "$here/identify.vbs")" "$(suite_winpath "$1")" "$(suite_winpath "$2")" </dev/null | tr -d '\r'; }
+read -r _ same_answer same_seconds <<<"$(identify "$one" "$two")"
+read -r _ differ_answer differ_seconds <<<"$(identify "$one" "$first")"
+echo
+printf '%-44s %12s %8s\n' "content of two 1 GiB files" "seconds" "answer"
+printf '%-44s %12s %8s\n' "cmp (native)" "$cmp_seconds" "same"
+printf '%-44s %12s %8s\n' "FileIdentify from VBScript (Wine)" "$same_seconds" "$same_answer"
+printf '%-44s %12s %8s\n' "FileIdentify, first byte differs (Wine)" "$differ_seconds" "$differ_answer"

@@ -28,7 +28,7 @@ Dim c
 For Each c In unitCases
   Check "unit " & c(0) & " mode " & c(1), lib.FolderOrFileSize(work & c(0), c(1)), c(2)
 Next
-Check "spec size in MBytes", lib.FolderOrFileSize(tree & "\sizes\s123456789.bin", 3), "117.737568855286"
+Check "123456789 bytes in MBytes", lib.FolderOrFileSize(tree & "\sizes\s123456789.bin", 3), "117.737568855286"
 Check "result is a String", TypeName(lib.FolderOrFileSize(work & "\one.bin", 1)), "String"
 
 ' Modes outside 1 to 4 give the empty text, whatever the path.

@@ -19,5 +19,21 @@ Check "kilobytes", files.FolderOrFileSize(folder, 2), "2"
 Check "one file", files.FolderOrFileSize(folder & "\a.txt", 2), "1.5"
 WScript.Echo "The folder takes " & files.FolderOrFileSize(folder, 2) & " KB"
 
+' Questions about paths: existence (file or folder), identical contents, the
+' short 8.3 form (empty for a path that does not exist), and the last write
+' time, whose absence is error 53.
+Check "folder exists", files.FolderOrFileExist(folder), True
+Check "file exists", files.FolderOrFileExist(folder & "\a.txt"), True
+Check "missing", files.FolderOrFileExist(folder & "\none.txt"), False
+Check "different contents", files.FileIdentify(folder & "\a.txt", folder & "\b.txt"), False
+Check "same file", files.FileIdentify(folder & "\a.txt", folder & "\a.txt"), True
+CheckTrue "short path", Len(files.DOSPath(folder)) > 0
+Check "short path of nothing", files.DOSPath(folder & "\none\x.txt"), ""
+On Error Resume Next
+Dim stamp : stamp = files.FolderOrFileTimeCreate(folder & "\none.txt")
+Check "time of a missing file", Err.Number, 53
+Err.Clear
+On Error GoTo 0
+
 fso.DeleteFolder folder, True
 Summary "example corvane.vbs"

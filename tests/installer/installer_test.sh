@@ -35,6 +35,13 @@ check "installer builds" makensis -V2 -DDIST="$root/dist" -DOUTFILE="$setup" "$r
 folder='C:\SuiteTest'
 unix="$WINEPREFIX/drive_c/SuiteTest"
 rm -rf "$unix"
+# A run that was stopped half-way leaves its registrations: start afresh.
+if ! probe_says absent >/dev/null; then
+  echo "registrations of an earlier run found: a fresh prefix"
+  suite_wine_down
+  rm -rf "$WINEPREFIX"
+  suite_wine_up
+fi
 check "nothing registered before" probe_says absent
 
 check "silent install" "$WINE" "$setup" /S "/D=$folder"

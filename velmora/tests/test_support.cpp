@@ -177,4 +177,66 @@ void BoxWatcher::watch() {
   }
 }
 
+size_t free_gdi_handles() {
+  std::vector<HPEN> pens;
+  while (pens.size() < 200000) {
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));
+    if (!pen) break;
+    pens.push_back(pen);
+  }
+  for (HPEN pen : pens) DeleteObject(pen);
+  return pens.size();
+}
+
+namespace {
+InputRecorder* g_recorder = nullptr;
+}
+
+InputRecorder::InputRecorder() : ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  g_recorder = this;
+  thread_ = std::thread([this] { run(); });
+  WaitForSingleObject(ready_, 5000);
+}
+
+InputRecorder::~InputRecorder() {
+  PostThreadMessageW(thread_id_, WM_QUIT, 0, 0);
+  thread_.join();
+  CloseHandle(ready_);
+  g_recorder = nullptr;
+}
+
+std::vector<InputRecorder::Event> InputRecorder::events(DWORD settle_ms) {
+  Sleep(settle_ms);
+  std::lock_guard<std::mutex> lock(mutex_);
+  return events_;
+}
+
+void InputRecorder::run() {
+  thread_id_ = GetCurrentThreadId();
+  auto keyboard = [](int code, WPARAM message, LPARAM data) -> LRESULT {
+    if (code == HC_ACTION && g_recorder) {
+      auto* info = reinterpret_cast<KBDLLHOOKSTRUCT*>(data);
+      std::lock_guard<std::mutex> lock(g_recorder->mutex_);
+      g_recorder->events_.push_back({true, message, info->vkCode, (info->flags & LLKHF_INJECTED) != 0});
+    }
+    return code == HC_ACTION ? 1 : CallNextHookEx(nullptr, code, message, data);  // swallowed: nothing acts on it
+  };
+  auto mouse = [](int code, WPARAM message, LPARAM data) -> LRESULT {
+    if (code == HC_ACTION && g_recorder && message != WM_MOUSEMOVE) {
+      auto* info = reinterpret_cast<MSLLHOOKSTRUCT*>(data);
+      std::lock_guard<std::mutex> lock(g_recorder->mutex_);
+      g_recorder->events_.push_back({false, message, 0, (info->flags & LLMHF_INJECTED) != 0});
+    }
+    return CallNextHookEx(nullptr, code, message, data);
+  };
+  HHOOK keyboard_hook = SetWindowsHookExW(WH_KEYBOARD_LL, keyboard, GetModuleHandleW(nullptr), 0);
+  HHOOK mouse_hook = SetWindowsHookExW(WH_MOUSE_LL, mouse, GetModuleHandleW(nullptr), 0);
+  MSG message;
+  PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists before anyone posts
+  SetEvent(ready_);
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+  UnhookWindowsHookEx(keyboard_hook);
+  UnhookWindowsHookEx(mouse_hook);
+}
+
 }  // namespace velmora_test

@@ -124,4 +124,34 @@ class BoxWatcher {
   std::thread thread_;
 };
 
+// Room left in this process's GDI handle table: the platform's own count
+// (GetGuiResources) is not kept by every implementation.
+size_t free_gdi_handles();
+
+// Records the input events that low-level keyboard and mouse hooks see, on a
+// thread of its own with a message loop.
+class InputRecorder {
+ public:
+  struct Event {
+    bool keyboard;
+    WPARAM message;   // WM_KEYDOWN, WM_RBUTTONUP, ...
+    DWORD code;       // virtual key for the keyboard
+    bool injected;
+  };
+  InputRecorder();
+  InputRecorder(const InputRecorder&) = delete;
+  InputRecorder& operator=(const InputRecorder&) = delete;
+  ~InputRecorder();
+  // Waits until the hook thread has seen what was queued so far.
+  std::vector<Event> events(DWORD settle_ms = 300);
+
+ private:
+  void run();
+  std::mutex mutex_;
+  std::vector<Event> events_;
+  DWORD thread_id_ = 0;
+  HANDLE ready_;
+  std::thread thread_;
+};
+
 }  // namespace velmora_test

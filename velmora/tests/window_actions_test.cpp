@@ -102,6 +102,15 @@ TEST_F(WindowActionsTest, SetParentObjectMovesTheWindowIntoTheParent) {
   EXPECT_EQ(velmora->SetParentObject(&nothing, &parent_handle), S_OK);
 }
 
+// Handles arrive as Longs and are sign-extended: -3 is the message-only
+// parent (HWND_MESSAGE) on both builds.
+TEST_F(WindowActionsTest, NegativeHandlesAreSignExtended) {
+  TestWindow child(50, 40);
+  LONG child_handle = child.as_long(), message_only = -3;
+  EXPECT_EQ(velmora->SetParentObject(&child_handle, &message_only), S_OK);
+  EXPECT_EQ(FindWindowExW(HWND_MESSAGE, nullptr, L"VelmoraTestWindow", nullptr), child.get());
+}
+
 TEST_F(WindowActionsTest, TransparentMakesTheWindowLayered) {
   TestWindow window(100, 80);
   LONG handle = window.as_long();

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <oleauto.h>
+#include <activscp.h>
 
 #include <atomic>
 #include <map>
@@ -152,6 +153,25 @@ class InputRecorder {
   DWORD thread_id_ = 0;
   HANDLE ready_;
   std::thread thread_;
+};
+
+// A VBScript engine inside the test process, so a script class instance can
+// be handed to our methods next to real windows and device contexts.
+class ScriptEngine {
+ public:
+  ScriptEngine();
+  ScriptEngine(const ScriptEngine&) = delete;
+  ScriptEngine& operator=(const ScriptEngine&) = delete;
+  ~ScriptEngine();
+  bool ready() const { return parse_ != nullptr; }
+  HRESULT run(const std::wstring& code);
+  // The value of an expression; Empty when it fails.
+  frame::Variant eval(const std::wstring& expression);
+
+ private:
+  IActiveScript* script_ = nullptr;
+  IActiveScriptParse* parse_ = nullptr;
+  IActiveScriptSite* site_ = nullptr;
 };
 
 }  // namespace velmora_test

@@ -242,6 +242,102 @@ TEST_F(WindowActionsTest, GradientPaintsThenTouchesTheFillProperties) {
   EXPECT_EQ(host.value(L"FillStyle"), 1);
 }
 
+// The same with a VBScript class instance as host, which names its members
+// only through IDispatchEx.
+constexpr wchar_t kLoggingClass[] = LR"(
+Class PictureBox
+  Public Log
+  Public hWnd
+  Public hDC
+  Private savedStyle
+  Private savedFill
+  Private savedFore
+  Private Sub Class_Initialize
+    Log = ""
+    savedStyle = 2
+    savedFill = 255
+    savedFore = 65280
+  End Sub
+  Public Property Get ScaleHeight
+    Log = Log & "ScaleHeight;"
+    ScaleHeight = 50
+  End Property
+  Public Property Get ScaleWidth
+    Log = Log & "ScaleWidth;"
+    ScaleWidth = 100
+  End Property
+  Public Property Get FillStyle
+    Log = Log & "FillStyle;"
+    FillStyle = savedStyle
+  End Property
+  Public Property Let FillStyle(value)
+    Log = Log & "FillStyle=" & value & ";"
+    savedStyle = value
+  End Property
+  Public Property Get FillColor
+    Log = Log & "FillColor;"
+    FillColor = savedFill
+  End Property
+  Public Property Let FillColor(value)
+    Log = Log & "FillColor=" & value & ";"
+    savedFill = value
+  End Property
+  Public Property Get ForeColor
+    Log = Log & "ForeColor;"
+    ForeColor = savedFore
+  End Property
+  Public Property Let ForeColor(value)
+    Log = Log & "ForeColor=" & value & ";"
+    savedFore = value
+  End Property
+End Class
+Class BareBox
+  Public hWnd
+  Public hDC
+  Public ScaleHeight
+  Public ScaleWidth
+End Class
+Dim box
+Set box = New PictureBox
+Dim bare
+Set bare = New BareBox
+)";
+
+TEST_F(WindowActionsTest, GradientOnAVbscriptClassInstance) {
+  velmora_test::ScriptEngine engine;
+  ASSERT_TRUE(engine.ready());
+  ASSERT_EQ(engine.run(kLoggingClass), S_OK);
+  TestWindow window(100, 50);
+  Canvas canvas(100, 50);
+  for (const wchar_t* name : {L"box", L"bare"}) {
+    engine.run(std::wstring(name) + L".hWnd = " + std::to_wstring(window.as_long()));
+    engine.run(std::wstring(name) + L".hDC = " + std::to_wstring(canvas.as_long()));
+  }
+  frame::Variant box = engine.eval(L"box");
+  ASSERT_EQ(box.type(), VT_DISPATCH);
+  LONG start = 0x0000FF, end = 0x00FF00;
+  short angle = 0;
+  IDispatch* object = V_DISPATCH(box.get());
+  EXPECT_EQ(velmora->Gradient(&start, &end, &angle, &object), S_OK);
+  const auto table = velmora::blend_colors(start, end, 102);
+  EXPECT_EQ(canvas.pixel(0, 25), COLORREF(table[0]));
+  EXPECT_EQ(canvas.pixel(80, 25), COLORREF(table[80]));
+  frame::Variant log = engine.eval(L"box.Log");
+  ASSERT_EQ(log.type(), VT_BSTR);
+  EXPECT_EQ(std::wstring(frame::text_of(V_BSTR(log.get()))),
+            L"ScaleHeight;ScaleWidth;FillStyle;FillColor;ForeColor;FillStyle=0;FillColor=16777215;ForeColor=0;"
+            L"FillStyle=2;FillColor=255;ForeColor=65280;");
+
+  // Without "FillStyle" the call fails with the host's error, after painting.
+  Canvas second(100, 50);
+  engine.run(L"bare.hDC = " + std::to_wstring(second.as_long()));
+  frame::Variant bare = engine.eval(L"bare");
+  ASSERT_EQ(bare.type(), VT_DISPATCH);
+  object = V_DISPATCH(bare.get());
+  EXPECT_EQ(velmora->Gradient(&start, &end, &angle, &object), frame::error_status(438));
+  EXPECT_EQ(second.pixel(0, 25), COLORREF(table[0]));
+}
+
 TEST_F(WindowActionsTest, GradientFailsWithTheHostsErrorAfterPainting) {
   TestWindow window(100, 50);
   Canvas canvas(100, 50);

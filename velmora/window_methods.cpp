@@ -2,6 +2,7 @@
 // whose failures (a handle that names no window, a window without a menu)
 // are not errors.
 #include <map>
+#include <mutex>
 
 #include "error_report.h"
 #include "frame/ansi_text.h"
@@ -17,10 +18,12 @@ namespace {
 
 long value_of(const LONG* variable) { return variable ? *variable : 0; }
 
-// The background brush MenuColor last set on each menu from this thread, so
-// the next call can delete it once the menu no longer uses it.
+// The background brush MenuColor last set on each menu, so the next call
+// (from any thread: menus belong to the process) can delete it once the menu
+// no longer uses it.
+std::mutex g_menu_brushes_mutex;
 std::map<HMENU, HBRUSH>& menu_brushes() {
-  thread_local std::map<HMENU, HBRUSH>* brushes = new std::map<HMENU, HBRUSH>();
+  static auto* brushes = new std::map<HMENU, HBRUSH>();  // outlives static destruction order
   return *brushes;
 }
 
@@ -70,6 +73,7 @@ STDMETHODIMP VelmoraObject::MenuColor(LONG* hWnd, LONG* MenuColor) {
       DeleteObject(brush);
       return;
     }
+    std::lock_guard<std::mutex> lock(g_menu_brushes_mutex);
     auto& brushes = menu_brushes();
     auto ours = brushes.find(menu);
     if (ours != brushes.end() && ours->second == previous) DeleteObject(previous);

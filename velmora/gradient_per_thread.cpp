@@ -46,10 +46,11 @@ void release_all_painters() {
 }
 
 // Called by the loader for every thread that ends while the library is
-// loaded, and once when the library is unloaded.
-void NTAPI on_thread_or_library_exit(PVOID, DWORD reason, PVOID) {
+// loaded, and once when the library is unloaded. At process exit (reserved
+// set) other threads are gone, possibly holding the lock: nothing is touched.
+void NTAPI on_thread_or_library_exit(PVOID, DWORD reason, PVOID reserved) {
   if (reason == DLL_THREAD_DETACH) release_thread_painter();
-  if (reason == DLL_PROCESS_DETACH) release_all_painters();
+  if (reason == DLL_PROCESS_DETACH && !reserved) release_all_painters();
 }
 
 }  // namespace

@@ -6,9 +6,16 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 tools/bootstrap.sh
 tools/build.sh >/dev/null
+# Benchmarks of the pure logic run from an optimised native build without sanitizers.
+if [ ! -f build/bench/build.ninja ]; then
+  cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSUITE_SANITIZE=OFF >/dev/null
+fi
+cmake --build build/bench >/dev/null
 source tools/winenv.sh
 suite_wine_up
-for part in lirrow velmora tarsen corvane; do
+trap suite_wine_down EXIT
+for dll in dist/x64/*.dll; do "$WINE" regsvr32 /s "$(suite_winpath "$dll")"; done
+for part in text lirrow velmora tarsen corvane; do
   if [ -x "bench/$part/run.sh" ]; then
     echo "== $part"
     "bench/$part/run.sh"

@@ -3,7 +3,7 @@
 # Three builds use this file: the native one (pure logic and its unit tests,
 # with sanitizers) and the two Windows ones (the DLLs, their test programs).
 
-set(SUITE_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/..)
+get_filename_component(SUITE_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
 
 if(WIN32)
   set(SUITE_DIST_DIR ${SUITE_SOURCE_DIR}/dist/${SUITE_ARCH})
@@ -14,9 +14,13 @@ if(WIN32)
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 else()
-  set(SUITE_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-  add_compile_options(${SUITE_SANITIZE})
-  add_link_options(${SUITE_SANITIZE})
+  # The benchmark build turns the sanitizers off.
+  option(SUITE_SANITIZE "Build the native tests with ASan and UBSan" ON)
+  if(SUITE_SANITIZE)
+    set(sanitize -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_compile_options(${sanitize})
+    add_link_options(${sanitize})
+  endif()
 endif()
 
 # suite_add_gtest(<name> SOURCES ... LIBS ...): one test program, one test.
@@ -52,7 +56,10 @@ function(suite_add_server name)
   if(NOT WIN32)
     return()
   endif()
-  cmake_parse_arguments(arg "" "IDL;FILE_VERSION;VERSION_TEXT;COMMENTS" "SOURCES;LIBS;IIDS" ${ARGN})
+  cmake_parse_arguments(arg "" "IDL;FILE_VERSION;VERSION_TEXT;COMMENTS;OUTPUT_DIR" "SOURCES;LIBS;IIDS" ${ARGN})
+  if(NOT arg_OUTPUT_DIR)
+    set(arg_OUTPUT_DIR ${SUITE_DIST_DIR})
+  endif()
   string(TOLOWER ${name} lower)
   set(gen ${CMAKE_CURRENT_BINARY_DIR}/generated)
   file(MAKE_DIRECTORY ${gen})
@@ -63,9 +70,12 @@ function(suite_add_server name)
   add_custom_command(OUTPUT ${header}
     COMMAND ${SUITE_WIDL} -h -H ${header} -I${SUITE_IDL_INCLUDE} -L${SUITE_IDL_LIBS} ${idl}
     DEPENDS ${idl} VERBATIM)
+  # The compiler puts enumerations where they are first used; the libraries
+  # list them after their interfaces and classes.
   add_custom_command(OUTPUT ${tlb}
-    COMMAND ${SUITE_WIDL} ${SUITE_WIDL_ARCH} -t -o ${tlb} -I${SUITE_IDL_INCLUDE} -L${SUITE_IDL_LIBS} ${idl}
-    DEPENDS ${idl} VERBATIM)
+    COMMAND ${SUITE_WIDL} ${SUITE_WIDL_ARCH} -t -o ${tlb}.compiled -I${SUITE_IDL_INCLUDE} -L${SUITE_IDL_LIBS} ${idl}
+    COMMAND python3 ${SUITE_SOURCE_DIR}/tools/typelib_order.py ${tlb}.compiled ${tlb}
+    DEPENDS ${idl} ${SUITE_SOURCE_DIR}/tools/typelib_order.py VERBATIM)
 
   set(IID_RESOURCES "")
   foreach(entry ${arg_IIDS})
@@ -89,10 +99,10 @@ function(suite_add_server name)
   target_link_libraries(${name} PRIVATE ${arg_LIBS} suite_frame)
   set_target_properties(${name} PROPERTIES
     PREFIX "" OUTPUT_NAME ${name}
-    RUNTIME_OUTPUT_DIRECTORY ${SUITE_DIST_DIR}
-    LIBRARY_OUTPUT_DIRECTORY ${SUITE_DIST_DIR})
+    RUNTIME_OUTPUT_DIRECTORY ${arg_OUTPUT_DIR}
+    LIBRARY_OUTPUT_DIRECTORY ${arg_OUTPUT_DIR})
   if(SUITE_ARCH STREQUAL "x86")
-    target_link_options(${name} PRIVATE -Wl,--kill-at)
+    target_link_options(${name} PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)
   endif()
   # The generated header for test programs that call the DLL through its vtable.
   add_library(${name}_interface INTERFACE)
@@ -113,8 +123,12 @@ function(suite_register_for_tests name)
   if(NOT SUITE_RUN_WINE)
     return()
   endif()
+  cmake_parse_arguments(arg "" "DIR" "" ${ARGN})
+  if(NOT arg_DIR)
+    set(arg_DIR ${SUITE_DIST_DIR})
+  endif()
   add_test(NAME ${name}_register
-    COMMAND ${SUITE_RUN_WINE} regsvr32 /s Z:${SUITE_DIST_DIR}/${name}.dll)
+    COMMAND ${SUITE_RUN_WINE} regsvr32 /s Z:${arg_DIR}/${name}.dll)
   set_tests_properties(${name}_register PROPERTIES FIXTURES_SETUP ${name}_registered)
 endfunction()
 
@@ -140,4 +154,22 @@ function(suite_add_script_test name script)
     PASS_REGULAR_EXPRESSION "[0-9]+ passed, 0 failed"
     FAIL_REGULAR_EXPRESSION "FAIL |[1-9][0-9]* failed"
     FIXTURES_REQUIRED "${fixtures}")
+endfunction()
+
+# suite_add_structure_test(<Name> IIDS <CLASSUPPER>=<guid> ...): checks both
+# DLLs of a library: the type library against tests/<name>.typelib.txt (the
+# reviewed description, the same for x64 and x86), exports, imports, the
+# _IID_ resources and the version block.
+function(suite_add_structure_test name)
+  if(NOT SUITE_RUN_WINE)
+    return()
+  endif()
+  cmake_parse_arguments(arg "" "" "IIDS" ${ARGN})
+  string(TOLOWER ${name} lower)
+  add_test(NAME ${lower}_structure
+    COMMAND python3 ${SUITE_SOURCE_DIR}/tools/check_library.py ${name}
+            ${CMAKE_CURRENT_SOURCE_DIR}/tests/${lower}.typelib.txt $<TARGET_FILE:typelib_dump> ${arg_IIDS})
+  set_tests_properties(${lower}_structure PROPERTIES
+    PASS_REGULAR_EXPRESSION "[0-9]+ passed, 0 failed"
+    FAIL_REGULAR_EXPRESSION "FAIL ")
 endfunction()

@@ -183,6 +183,7 @@ class ArgumentSlot {
   // After the call, whether it succeeded or not: a by-reference variable of
   // the caller receives the value the method left, if the method changed it.
   void write_back() {
+    if (caller_ && (V_VT(&local_) & VT_ARRAY) && V_VT(&local_) != (VT_ARRAY | VT_VARIANT)) return write_back_array();
     if (!caller_ || !changed()) return;
     if (V_VT(caller_) == (VT_BYREF | VT_VARIANT)) {
       VARIANT* target = V_VARIANTREF(caller_);
@@ -205,19 +206,73 @@ class ArgumentSlot {
 
  private:
   bool coerce(VARIANT* source, VARTYPE want) {
-    if (want & VT_ARRAY) {
-      // A script's empty variable stands for an array not yet dimensioned.
-      VARIANT* value = source;
-      while (V_VT(value) == (VT_BYREF | VT_VARIANT)) value = V_VARIANTREF(value);
-      if (V_VT(value) == VT_EMPTY) {
-        V_VT(&local_) = want;
-        V_ARRAY(&local_) = nullptr;
-        return true;
-      }
-      if ((V_VT(value) & ~VT_BYREF) != want) return false;
-      return SUCCEEDED(VariantCopyInd(&local_, value));
-    }
+    if (want & VT_ARRAY) return coerce_array(source, want);
     return SUCCEEDED(VariantChangeType(&local_, source, 0, want));
+  }
+
+  // A script's array is an array of Variants: it reaches the method as an
+  // array of the declared element kind with the same bounds and the same
+  // fixed-size and lock state, and a script's Empty variable as no array yet.
+  bool coerce_array(VARIANT* source, VARTYPE want) {
+    VARIANT* value = source;
+    while (V_VT(value) == (VT_BYREF | VT_VARIANT)) value = V_VARIANTREF(value);
+    const VARTYPE kind = static_cast<VARTYPE>(V_VT(value) & ~VT_BYREF);
+    SAFEARRAY* array = (V_VT(value) & VT_BYREF) ? *V_ARRAYREF(value) : V_ARRAY(value);
+    V_VT(&local_) = want;
+    V_ARRAY(&local_) = nullptr;
+    if (kind == VT_EMPTY) return true;
+    if (kind == want) return array == nullptr || SUCCEEDED(SafeArrayCopy(array, &V_ARRAY(&local_)));
+    if (kind != (VT_ARRAY | VT_VARIANT) || !array || SafeArrayGetDim(array) != 1) return false;
+    LONG lower = 0, upper = -1;
+    SafeArrayGetLBound(array, 1, &lower);
+    SafeArrayGetUBound(array, 1, &upper);
+    SAFEARRAYBOUND bound{static_cast<ULONG>(upper - lower + 1), lower};
+    SAFEARRAY* converted = SafeArrayCreate(static_cast<VARTYPE>(want & VT_TYPEMASK), 1, &bound);
+    if (!converted) return false;
+    V_ARRAY(&local_) = converted;
+    for (LONG i = lower; i <= upper; ++i) {
+      VARIANT element, target;
+      VariantInit(&element);
+      VariantInit(&target);
+      if (FAILED(SafeArrayGetElement(array, &i, &element))) return false;
+      HRESULT status = VariantChangeType(&target, &element, 0, static_cast<VARTYPE>(want & VT_TYPEMASK));
+      VariantClear(&element);
+      if (FAILED(status)) return false;
+      SafeArrayPutElement(converted, &i, &V_I8(&target));
+      VariantClear(&target);
+    }
+    converted->fFeatures |= array->fFeatures & FADF_FIXEDSIZE;
+    if (array->cLocks > 0) locked_array_ = SUCCEEDED(SafeArrayLock(converted));
+    script_array_ = true;
+    return true;
+  }
+
+  // What the method left in an array parameter, as the script's variable
+  // holds it: an array of Variants.
+  void write_back_array() {
+    if (locked_array_ && V_ARRAY(&local_)) SafeArrayUnlock(V_ARRAY(&local_));
+    locked_array_ = false;
+    SAFEARRAY* array = V_ARRAY(&local_);
+    if (!array || V_VT(caller_) != (VT_BYREF | VT_VARIANT)) return;
+    VARIANT* target = V_VARIANTREF(caller_);
+    if (!script_array_ && V_VT(target) != VT_EMPTY) return;
+    LONG lower = 0, upper = -1;
+    SafeArrayGetLBound(array, 1, &lower);
+    SafeArrayGetUBound(array, 1, &upper);
+    SAFEARRAYBOUND bound{static_cast<ULONG>(upper - lower + 1), lower};
+    SAFEARRAY* variants = SafeArrayCreate(VT_VARIANT, 1, &bound);
+    if (!variants) return;
+    for (LONG i = lower; i <= upper; ++i) {
+      VARIANT element;
+      VariantInit(&element);
+      V_VT(&element) = static_cast<VARTYPE>(V_VT(&local_) & VT_TYPEMASK);
+      SafeArrayGetElement(array, &i, &V_I8(&element));
+      SafeArrayPutElement(variants, &i, &element);
+      VariantClear(&element);
+    }
+    VariantClear(target);
+    V_VT(target) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(target) = variants;
   }
 
   void remember_caller(VARIANT* given, const ParamInfo& param) {
@@ -255,6 +310,8 @@ class ArgumentSlot {
   VARIANT carrier_;
   VARIANT* caller_ = nullptr;
   VARIANT fingerprint_{};
+  bool script_array_ = false;
+  bool locked_array_ = false;
 };
 
 void fill_exception(EXCEPINFO* exception, const ClassEntry& entry, HRESULT status) {

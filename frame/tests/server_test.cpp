@@ -1,0 +1,274 @@
+// The component server seen by a C++ client: class objects, lifetime,
+// registration, the method frame through the vtable and error information.
+#include <initguid.h>
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <oleauto.h>
+#include <cguid.h>
+
+#include <string>
+
+#include "frame/owners.h"
+#include "lirrow_h.h"
+
+namespace {
+
+using frame::Bstr;
+using frame::ComPtr;
+
+// The four exports of a server DLL, loaded by path.
+struct Server {
+  explicit Server(const std::wstring& path) : module(LoadLibraryW(path.c_str())) {
+    get_class_object = reinterpret_cast<decltype(get_class_object)>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    can_unload_now = reinterpret_cast<decltype(can_unload_now)>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+    register_server = reinterpret_cast<decltype(register_server)>(reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
+    unregister_server = reinterpret_cast<decltype(unregister_server)>(reinterpret_cast<void*>(GetProcAddress(module, "DllUnregisterServer")));
+  }
+  ~Server() { FreeLibrary(module); }
+  HMODULE module;
+  HRESULT(STDAPICALLTYPE* get_class_object)(REFCLSID, REFIID, void**) = nullptr;
+  HRESULT(STDAPICALLTYPE* can_unload_now)() = nullptr;
+  HRESULT(STDAPICALLTYPE* register_server)() = nullptr;
+  HRESULT(STDAPICALLTYPE* unregister_server)() = nullptr;
+};
+
+const std::wstring kLirrowPath = std::wstring(SUITE_DIST_DIR) + L"/Lirrow.dll";
+
+class ServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CoInitialize(nullptr);
+    ASSERT_NE(server.module, nullptr);
+    ASSERT_TRUE(server.get_class_object && server.can_unload_now && server.register_server && server.unregister_server);
+  }
+  void TearDown() override { CoUninitialize(); }
+
+  ComPtr<IClassFactory> factory() {
+    ComPtr<IClassFactory> result;
+    EXPECT_EQ(server.get_class_object(CLSID_Lirrow, IID_IClassFactory, reinterpret_cast<void**>(result.put())), S_OK);
+    return result;
+  }
+  ComPtr<_Lirrow> create() {
+    ComPtr<_Lirrow> result;
+    EXPECT_EQ(factory()->CreateInstance(nullptr, IID__Lirrow, reinterpret_cast<void**>(result.put())), S_OK);
+    return result;
+  }
+
+  Server server{kLirrowPath};
+};
+
+std::wstring read_value(const std::wstring& key, const wchar_t* name = nullptr) {
+  wchar_t buffer[1024] = {};
+  DWORD size = sizeof buffer;
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+    return L"<missing>";
+  return buffer;
+}
+
+bool key_exists(const std::wstring& key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  RegCloseKey(handle);
+  return true;
+}
+
+TEST_F(ServerTest, ClassObjectsForKnownClassesOnly) {
+  ComPtr<IUnknown> object;
+  IUnknown* sentinel = reinterpret_cast<IUnknown*>(0x1234);
+  IUnknown* raw = sentinel;
+  EXPECT_EQ(server.get_class_object(IID__Lirrow, IID_IClassFactory, reinterpret_cast<void**>(&raw)), CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(raw, nullptr);
+  EXPECT_EQ(server.get_class_object(CLSID_Lirrow, IID_IUnknown, reinterpret_cast<void**>(object.put())), S_OK);
+  EXPECT_EQ(server.get_class_object(CLSID_Lirrow, IID_IDispatch, reinterpret_cast<void**>(&raw)), E_NOINTERFACE);
+}
+
+TEST_F(ServerTest, AggregationIsRefused) {
+  ComPtr<_Lirrow> outer = create();
+  ComPtr<IUnknown> inner;
+  EXPECT_EQ(factory()->CreateInstance(outer.get(), IID_IUnknown, reinterpret_cast<void**>(inner.put())), CLASS_E_NOAGGREGATION);
+  EXPECT_FALSE(inner);
+}
+
+TEST_F(ServerTest, UnloadOnlyWithoutInstancesOrLocks) {
+  EXPECT_EQ(server.can_unload_now(), S_OK);
+  {
+    ComPtr<_Lirrow> first = create();
+    ComPtr<_Lirrow> second = create();
+    EXPECT_EQ(server.can_unload_now(), S_FALSE);
+    first.reset();
+    EXPECT_EQ(server.can_unload_now(), S_FALSE);
+  }
+  EXPECT_EQ(server.can_unload_now(), S_OK);
+  ComPtr<IClassFactory> held = factory();
+  held->LockServer(TRUE);
+  EXPECT_EQ(server.can_unload_now(), S_FALSE);
+  held->LockServer(FALSE);
+  EXPECT_EQ(server.can_unload_now(), S_OK);
+}
+
+TEST_F(ServerTest, InterfacesAnswered) {
+  ComPtr<_Lirrow> lirrow = create();
+  for (const IID* iid : {&IID_IUnknown, &IID_IDispatch, &IID__Lirrow, &IID_ISupportErrorInfo}) {
+    ComPtr<IUnknown> answer;
+    EXPECT_EQ(lirrow->QueryInterface(*iid, reinterpret_cast<void**>(answer.put())), S_OK);
+  }
+  ComPtr<IUnknown> none;
+  EXPECT_EQ(lirrow->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(none.put())), E_NOINTERFACE);
+  ComPtr<ISupportErrorInfo> support;
+  lirrow->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(support.put()));
+  EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID__Lirrow), S_OK);
+}
+
+TEST_F(ServerTest, RegistrationWritesAndRemovesEverything) {
+  const std::wstring clsid = L"CLSID\\{AC63C352-843F-408C-B60C-ED2ACC3147D4}";
+  const std::wstring libid = L"TypeLib\\{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA}";
+  const std::wstring iid = L"Interface\\{649B234E-BEC2-4750-86A1-3C962892EECA}";
+  ASSERT_EQ(server.register_server(), S_OK);
+  ASSERT_EQ(server.register_server(), S_OK);  // twice does no harm
+  std::wstring path = read_value(clsid + L"\\InprocServer32"), expected = kLirrowPath;
+  for (auto& c : expected) c = c == L'/' ? L'\\' : c;
+  EXPECT_EQ(CompareStringOrdinal(path.c_str(), -1, expected.c_str(), -1, TRUE), CSTR_EQUAL) << path;
+  EXPECT_EQ(read_value(clsid + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+  EXPECT_EQ(read_value(clsid + L"\\ProgID"), L"Lirrow.Lirrow");
+  EXPECT_EQ(read_value(clsid + L"\\TypeLib"), L"{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA}");
+  EXPECT_EQ(read_value(L"Lirrow.Lirrow\\Clsid"), L"{AC63C352-843F-408C-B60C-ED2ACC3147D4}");
+  EXPECT_TRUE(key_exists(libid + L"\\4.0\\0\\win64"));
+  EXPECT_EQ(read_value(iid), L"_Lirrow");
+  EXPECT_EQ(read_value(iid + L"\\ProxyStubClsid32"), L"{00020424-0000-0000-C000-000000000046}");
+  EXPECT_EQ(read_value(iid + L"\\TypeLib"), L"{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA}");
+
+  ASSERT_EQ(server.unregister_server(), S_OK);
+  ASSERT_EQ(server.unregister_server(), S_OK);
+  for (const auto& key : {clsid, libid, iid, std::wstring(L"Lirrow.Lirrow")}) EXPECT_FALSE(key_exists(key)) << key;
+
+  // Leave the library registered for the script tests that follow.
+  ASSERT_EQ(server.register_server(), S_OK);
+  CLSID from_prog_id{};
+  EXPECT_EQ(CLSIDFromProgID(L"Lirrow.Lirrow", &from_prog_id), S_OK);
+  EXPECT_TRUE(IsEqualCLSID(from_prog_id, CLSID_Lirrow));
+}
+
+TEST_F(ServerTest, VtableCallsAndTheMethodFrame) {
+  ComPtr<_Lirrow> lirrow = create();
+  Bstr source(L"abcabc"), what(L"b"), with(L"x");
+  BSTR source_raw = source.get(), what_raw = what.get(), with_raw = with.get();
+  BSTR result = reinterpret_cast<BSTR>(0x1);  // an out location holds garbage by convention
+  ASSERT_EQ(lirrow->FindAndReplace(&source_raw, &what_raw, &with_raw, &result), S_OK);
+  Bstr owned_result;
+  *reinterpret_cast<BSTR*>(&owned_result) = result;
+  EXPECT_EQ(owned_result.view(), L"axcaxc");
+  EXPECT_EQ(source_raw, source.get());  // inputs are not written
+
+  // Null strings are empty texts.
+  BSTR null_text = nullptr;
+  short count = 99;
+  EXPECT_EQ(lirrow->StringCount(&null_text, &null_text, &count), S_OK);
+  EXPECT_EQ(count, -1);
+  EXPECT_EQ(lirrow->FindAndReplace(&null_text, &null_text, &null_text, &result), S_OK);
+  EXPECT_EQ(SysStringLen(result), 0u);
+  SysFreeString(result);
+
+  // A null result pointer is refused before the body runs.
+  EXPECT_EQ(lirrow->StringCount(&source_raw, &what_raw, nullptr), E_POINTER);
+  EXPECT_EQ(lirrow->FindAndReplace(&source_raw, &what_raw, &with_raw, nullptr), E_POINTER);
+}
+
+TEST_F(ServerTest, ErrorsCarryNumberAndTextOnBothPaths) {
+  ComPtr<_Lirrow> lirrow = create();
+  Bstr many(std::wstring(32768, L'x')), x(L"x");
+  BSTR many_raw = many.get(), x_raw = x.get();
+  short count = 1234;
+  SetErrorInfo(0, nullptr);
+  EXPECT_EQ(lirrow->StringCount(&many_raw, &x_raw, &count), static_cast<HRESULT>(0x800A0006));
+  EXPECT_EQ(count, 0);  // the preset, not a partial count
+  ComPtr<IErrorInfo> info;
+  ASSERT_EQ(GetErrorInfo(0, info.put()), S_OK);
+  Bstr description, source;
+  info->GetDescription(reinterpret_cast<BSTR*>(&description));
+  info->GetSource(reinterpret_cast<BSTR*>(&source));
+  EXPECT_EQ(description.view(), L"Overflow");
+  EXPECT_EQ(source.view(), L"Lirrow.Lirrow");
+
+  // The same call late-bound.
+  ComPtr<IDispatch> dispatch;
+  lirrow->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.put()));
+  VARIANT args[2];
+  V_VT(&args[1]) = VT_BSTR;
+  V_BSTR(&args[1]) = many.get();
+  V_VT(&args[0]) = VT_BSTR;
+  V_BSTR(&args[0]) = x.get();
+  DISPPARAMS params{args, nullptr, 2, 0};
+  EXCEPINFO exception{};
+  frame::Variant result;
+  EXPECT_EQ(dispatch->Invoke(0x60030001, IID_NULL, 0, DISPATCH_METHOD, &params, result.get(), &exception, nullptr), DISP_E_EXCEPTION);
+  EXPECT_EQ(exception.scode, static_cast<SCODE>(0x800A0006));
+  EXPECT_STREQ(exception.bstrDescription, L"Overflow");
+  EXPECT_STREQ(exception.bstrSource, L"Lirrow.Lirrow");
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrHelpFile);
+}
+
+TEST_F(ServerTest, CreatedByProgIdThroughTheRegistry) {
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID(L"Lirrow.Lirrow", &clsid), S_OK);
+  ComPtr<IDispatch> object;
+  ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(object.put())), S_OK);
+  ComPtr<ITypeInfo> info;
+  EXPECT_EQ(object->GetTypeInfo(0, 0, info.put()), S_OK);
+  UINT count = 0;
+  EXPECT_EQ(object->GetTypeInfoCount(&count), S_OK);
+  EXPECT_EQ(count, 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ServerTest, BadInputNeverCrashes) {
+  ComPtr<_Lirrow> lirrow = create();
+  ComPtr<IDispatch> dispatch;
+  lirrow->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.put()));
+  auto call = [&](VARIANT source, VARIANT what, VARIANT with, frame::Variant& result, EXCEPINFO& exception) {
+    VARIANT args[] = {with, what, source};
+    DISPPARAMS params{args, nullptr, 3, 0};
+    return dispatch->Invoke(0x60030000, IID_NULL, 0, DISPATCH_METHOD, &params, result.get(), &exception, nullptr);
+  };
+  auto text = [](BSTR value) {
+    VARIANT v;
+    V_VT(&v) = VT_BSTR;
+    V_BSTR(&v) = value;
+    return v;
+  };
+  // A 100 MB text is searched and rebuilt.
+  Bstr huge(std::wstring(50'000'000, L'a')), a(L"a"), bb(L"bb"), empty;
+  frame::Variant result;
+  EXCEPINFO exception{};
+  ASSERT_EQ(call(text(huge.get()), text(a.get()), text(bb.get()), result, exception), S_OK);
+  EXPECT_EQ(SysStringLen(V_BSTR(result.get())), 100'000'000u);
+  result.clear();
+  // A result too large for memory is error 7, not a crash.
+  Bstr million(std::wstring(1'000'000, L'a')), long_with(std::wstring(3000, L'b'));
+  EXPECT_EQ(call(text(million.get()), text(a.get()), text(long_with.get()), result, exception), DISP_E_EXCEPTION);
+  EXPECT_EQ(exception.scode, static_cast<SCODE>(0x800A0007));
+  EXPECT_STREQ(exception.bstrDescription, L"Out of memory");
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrSource);
+  // Empty is the empty text; Null and an object without a value are type mismatches.
+  VARIANT nothing;
+  V_VT(&nothing) = VT_EMPTY;
+  EXPECT_EQ(call(nothing, nothing, nothing, result, exception), S_OK);
+  EXPECT_EQ(SysStringLen(V_BSTR(result.get())), 0u);
+  result.clear();
+  VARIANT null_value;
+  V_VT(&null_value) = VT_NULL;
+  EXPECT_EQ(call(null_value, nothing, nothing, result, exception), DISP_E_TYPEMISMATCH);
+  VARIANT object;
+  V_VT(&object) = VT_DISPATCH;
+  V_DISPATCH(&object) = dispatch.get();
+  HRESULT status = call(object, nothing, nothing, result, exception);
+  EXPECT_TRUE(status == DISP_E_TYPEMISMATCH || status == DISP_E_MEMBERNOTFOUND) << std::hex << status;
+}
+
+}  // namespace

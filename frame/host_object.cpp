@@ -58,7 +58,7 @@ DISPID HostObject::id_of(std::wstring_view name) {
   if (status == E_NOTIMPL) {
     // Script objects name their members through IDispatchEx only.
     ComPtr<IDispatchEx> extended;
-    if (SUCCEEDED(object_->QueryInterface(IID_IDispatchEx, reinterpret_cast<void**>(extended.put())))) {
+    if (SUCCEEDED(object_->QueryInterface(__uuidof(IDispatchEx), reinterpret_cast<void**>(extended.put())))) {
       Bstr bname(name);
       status = extended->GetDispID(bname.get(), fdexNameCaseInsensitive, &id);
     }

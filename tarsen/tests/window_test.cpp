@@ -205,3 +205,25 @@ TEST_F(WindowTest, KeyboardLayoutReadAndToggled) {
 
 }  // namespace
 }  // namespace tarsen_test
+
+namespace tarsen_test {
+namespace {
+
+// Run with the Russian code pages (the test tarsen_cyrillic_test): captions
+// pass through the ANSI code page 1251 and are lower-cased by the platform's
+// Unicode mapping.
+using CyrillicWindowTest = WindowTest;
+
+TEST_F(CyrillicWindowTest, CaptionsMatchInAnyLetterCase) {
+  ASSERT_EQ(GetACP(), 1251u);
+  const wchar_t* caption = L"\x041e\x043a\x043d\x043e \x0422\x0430\x0440\x0441\x0435\x043d\x0430";  // Окно Тарсена
+  HWND window = make(caption);
+  HWND above = make(L"Above");
+  std::wstring part;
+  EXPECT_EQ(handle(L"\x0422\x0410\x0420\x0421\x0415\x041d\x0410", above, &part), as_long(window));  // ТАРСЕНА
+  EXPECT_EQ(part, L"\x0442\x0430\x0440\x0441\x0435\x043d\x0430");  // тарсена
+  EXPECT_EQ(full_caption(L"\x043e\x043a\x043d\x043e", above), caption);  // окно
+}
+
+}  // namespace
+}  // namespace tarsen_test

@@ -104,13 +104,12 @@ STDMETHODIMP TarsenObject::ApletList(IDispatch** FileListBox) {
     frame::ComPtr<_Tarsen> self(this);
     SystemFolders mode = System32;
     short slash = 0;
-    frame::Bstr path;
-    BSTR returned = nullptr;
-    HRESULT status = self->GetSystemDirs(&mode, &slash, &returned);
-    path = frame::Bstr(frame::text_of(returned));
-    SysFreeString(returned);
+    frame::Variant path;  // owns the text the call returns
+    V_VT(path.get()) = VT_BSTR;
+    V_BSTR(path.get()) = nullptr;
+    HRESULT status = self->GetSystemDirs(&mode, &slash, &V_BSTR(path.get()));
     if (FAILED(status)) raise_inner_failure(status);
-    box.put(L"FileName", HostObject::text_value(path.get()));
+    box.put(L"FileName", *path.get());
   });
 }
 

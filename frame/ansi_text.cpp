@@ -15,10 +15,12 @@ int checked_length(size_t length) {
 AnsiText::AnsiText(std::wstring_view text) {
   if (text.empty()) return;
   int wide_length = checked_length(text.size());
-  int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), wide_length, nullptr, 0, nullptr, nullptr);
+  // No best-fit look-alikes: a character the code page lacks becomes its
+  // default character.
+  int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), wide_length, nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) throw std::bad_alloc();
   bytes_.resize(static_cast<size_t>(bytes));
-  WideCharToMultiByte(CP_ACP, 0, text.data(), wide_length, bytes_.data(), bytes, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), wide_length, bytes_.data(), bytes, nullptr, nullptr);
 }
 
 AnsiText AnsiText::buffer(size_t bytes, char fill) {

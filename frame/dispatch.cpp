@@ -155,29 +155,11 @@ class ArgumentSlot {
   VARTYPE carrier_type = VT_EMPTY;
   VARIANT* carrier() { return &carrier_; }
 
-  // Returns false when the argument cannot be coerced to the declared kind.
-  bool prepare(const ParamInfo& param, VARIANT* given) {
-    VARTYPE want = param.type;
-    if (!given) {  // an omitted optional argument
-      if (param.has_default) VariantCopy(&local_, const_cast<VARIANT*>(&param.default_value));
-      else { V_VT(&local_) = VT_ERROR; V_ERROR(&local_) = DISP_E_PARAMNOTFOUND; }
-      if (want != VT_VARIANT && FAILED(VariantChangeType(&local_, &local_, 0, want))) return false;
-      return pass_local(param);
-    }
-    if (want == VT_VARIANT) {
-      if (param.by_ref && V_VT(given) == (VT_BYREF | VT_VARIANT)) return pass_pointer(want, V_VARIANTREF(given));
-      if (FAILED(VariantCopyInd(&local_, given))) return false;
-      remember_caller(given, param);
-      return pass_local(param);
-    }
-    VARIANT* inner = V_VT(given) == (VT_BYREF | VT_VARIANT) ? V_VARIANTREF(given) : given;
-    if (param.by_ref) {
-      if (V_VT(given) == (VT_BYREF | want)) return pass_pointer(want, V_BYREF(given));
-      if (inner != given && V_VT(inner) == want) return pass_pointer(want, &V_I8(inner));
-    }
-    if (!coerce(inner, want)) return false;
-    remember_caller(given, param);
-    return pass_local(param);
+  // S_OK, or the status of a failed coercion to the declared kind
+  // (DISP_E_OVERFLOW for a value out of range, else DISP_E_TYPEMISMATCH).
+  HRESULT prepare(const ParamInfo& param, VARIANT* given) {
+    coerce_status_ = DISP_E_TYPEMISMATCH;
+    return prepare_argument(param, given) ? S_OK : coerce_status_;
   }
 
   // After the call, whether it succeeded or not: a by-reference variable of
@@ -205,9 +187,36 @@ class ArgumentSlot {
   }
 
  private:
+  bool prepare_argument(const ParamInfo& param, VARIANT* given) {
+    VARTYPE want = param.type;
+    if (!given) {  // an omitted optional argument
+      if (param.has_default) VariantCopy(&local_, const_cast<VARIANT*>(&param.default_value));
+      else { V_VT(&local_) = VT_ERROR; V_ERROR(&local_) = DISP_E_PARAMNOTFOUND; }
+      if (want != VT_VARIANT && FAILED(VariantChangeType(&local_, &local_, 0, want))) return false;
+      return pass_local(param);
+    }
+    if (want == VT_VARIANT) {
+      if (param.by_ref && V_VT(given) == (VT_BYREF | VT_VARIANT)) return pass_pointer(want, V_VARIANTREF(given));
+      if (FAILED(VariantCopyInd(&local_, given))) return false;
+      remember_caller(given, param);
+      return pass_local(param);
+    }
+    VARIANT* inner = V_VT(given) == (VT_BYREF | VT_VARIANT) ? V_VARIANTREF(given) : given;
+    if (param.by_ref) {
+      if (V_VT(given) == (VT_BYREF | want)) return pass_pointer(want, V_BYREF(given));
+      if (inner != given && V_VT(inner) == want) return pass_pointer(want, &V_I8(inner));
+    }
+    if (!coerce(inner, want)) return false;
+    remember_caller(given, param);
+    return pass_local(param);
+  }
+
+
   bool coerce(VARIANT* source, VARTYPE want) {
     if (want & VT_ARRAY) return coerce_array(source, want);
-    return SUCCEEDED(VariantChangeType(&local_, source, 0, want));
+    HRESULT status = VariantChangeType(&local_, source, 0, want);
+    if (status == DISP_E_OVERFLOW) coerce_status_ = status;
+    return SUCCEEDED(status);
   }
 
   // A script's array is an array of Variants: it reaches the method as an
@@ -222,7 +231,11 @@ class ArgumentSlot {
     V_ARRAY(&local_) = nullptr;
     if (kind == VT_EMPTY) return true;
     if (kind == want) return array == nullptr || SUCCEEDED(SafeArrayCopy(array, &V_ARRAY(&local_)));
-    if (kind != (VT_ARRAY | VT_VARIANT) || !array || SafeArrayGetDim(array) != 1) return false;
+    if (kind != (VT_ARRAY | VT_VARIANT)) return false;
+    // A script's dynamic array not yet dimensioned (Dim a()): no array yet.
+    script_array_ = true;
+    if (!array) return true;
+    if (SafeArrayGetDim(array) != 1) return false;
     LONG lower = 0, upper = -1;
     SafeArrayGetLBound(array, 1, &lower);
     SafeArrayGetUBound(array, 1, &upper);
@@ -256,6 +269,8 @@ class ArgumentSlot {
     if (!array || V_VT(caller_) != (VT_BYREF | VT_VARIANT)) return;
     VARIANT* target = V_VARIANTREF(caller_);
     if (!script_array_ && V_VT(target) != VT_EMPTY) return;
+    // An array the method did not replace stays the script's own.
+    if (script_array_ && !changed()) return;
     LONG lower = 0, upper = -1;
     SafeArrayGetLBound(array, 1, &lower);
     SafeArrayGetUBound(array, 1, &upper);
@@ -269,6 +284,12 @@ class ArgumentSlot {
       SafeArrayGetElement(array, &i, &V_I8(&element));
       SafeArrayPutElement(variants, &i, &element);
       VariantClear(&element);
+    }
+    if (V_VT(target) == (VT_ARRAY | VT_BYREF | VT_VARIANT)) {
+      // An array variable of the script refers to its array through a slot.
+      SafeArrayDestroy(*V_ARRAYREF(target));
+      *V_ARRAYREF(target) = variants;
+      return;
     }
     VariantClear(target);
     V_VT(target) = VT_ARRAY | VT_VARIANT;
@@ -312,6 +333,7 @@ class ArgumentSlot {
   VARIANT fingerprint_{};
   bool script_array_ = false;
   bool locked_array_ = false;
+  HRESULT coerce_status_ = DISP_E_TYPEMISMATCH;
 };
 
 void fill_exception(EXCEPINFO* exception, const ClassEntry& entry, HRESULT status) {
@@ -423,9 +445,9 @@ HRESULT dispatch_invoke(IDispatch* self, const ClassEntry& entry, DISPID id, REF
       if (arg_error) *arg_error = given_index[p];
       return DISP_E_PARAMNOTOPTIONAL;
     }
-    if (!slots[p].prepare(func->params[p], argument)) {
+    if (HRESULT status = slots[p].prepare(func->params[p], argument); FAILED(status)) {
       if (arg_error) *arg_error = given_index[p];
-      return DISP_E_TYPEMISMATCH;
+      return status;
     }
     types[p] = slots[p].carrier_type;
     carriers[p] = slots[p].carrier();

@@ -5,11 +5,11 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
+# Configured on every run: a library folder that appeared since the last run
+# must join the build (the top-level list only adds folders that exist).
 configure() {
   local dir="build/$1"; shift
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-  fi
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
 }
 configure native -DCMAKE_BUILD_TYPE=Debug
 configure win64 -DCMAKE_BUILD_TYPE=Release --toolchain cmake/toolchain-win64.cmake

@@ -247,6 +247,9 @@ TEST_F(DispatchTest, CountsKindsAndMissingArguments) {
   Call null_text;
   invoke(null_text, kShout, {null_value});
   EXPECT_EQ(null_text.status, DISP_E_TYPEMISMATCH);
+  Call out_of_range;
+  invoke(out_of_range, kTwice, {of(3e9)});
+  EXPECT_EQ(out_of_range.status, DISP_E_OVERFLOW);
   VARIANT omitted;
   V_VT(&omitted) = VT_ERROR;
   V_ERROR(&omitted) = DISP_E_PARAMNOTFOUND;
@@ -331,14 +334,16 @@ TEST_F(DispatchTest, ArraysAndVariantsByReference) {
 TEST_F(DispatchTest, EightBitRoundTripReachesTheCallersVariable) {
   Variant text;
   V_VT(text.get()) = VT_BSTR;
-  V_BSTR(text.get()) = SysAllocString(L"a\x0434z");  // a Cyrillic letter the Western code page lacks
+  // A Cyrillic letter and a Latin letter with macron the Western code page
+  // lacks: both become its default character, not a look-alike.
+  V_BSTR(text.get()) = SysAllocString(L"a\x0434z\x0101");
   Call call;
   invoke(call, kAnsi, {by_ref(text.get())});
   ASSERT_EQ(call.status, S_OK);
   if (GetACP() == 1252) {
-    EXPECT_STREQ(V_BSTR(text.get()), L"a?z");
+    EXPECT_STREQ(V_BSTR(text.get()), L"a?z?");
   }
-  EXPECT_EQ(V_I4(call.result.get()), 3);
+  EXPECT_EQ(V_I4(call.result.get()), 4);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "frame/numeric.h"
+#include "frame/testing.h"
 
 #include <gtest/gtest.h>
 
@@ -7,14 +8,7 @@
 
 namespace {
 
-int error_of(auto&& call) {
-  try {
-    call();
-  } catch (const frame::RuntimeError& error) {
-    return error.number;
-  }
-  return 0;
-}
+using frame::testing::error_of;
 
 TEST(RoundHalfEven, TiesGoToTheEvenNeighbour) {
   EXPECT_EQ(frame::round_half_even(0.5), 0.0);

@@ -1,0 +1,93 @@
+#!/bin/bash
+# Corvane's benchmarks, each figure beside its anchor measured in the same run:
+#   folder size of a 50,000-file tree: FolderOrFileSize from VBScript, the
+#   scripting runtime's recursive walk from VBScript, and `du` natively (and a
+#   bare listing walk in C++ under Wine, the platform's floor);
+#   content identity of two 1 GiB files: FileIdentify from VBScript and `cmp`
+#   natively, the files in the page cache.
+# The machine is shared and its load varies from second to second, so the
+# contenders take turns for three rounds and each figure is its best round.
+# Called by bench/run.sh after the build (the Wine session is up).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+here="$root/bench/corvane"
+source "$root/tools/winenv.sh"
+suite_wine_up
+work="$root/build/bench/corvane"
+mkdir -p "$work"
+"$WINE" regsvr32 /s "$(suite_winpath "$root/dist/x64/Corvane.dll")"
+
+now() { date +%s.%N; }
+seconds() { python3 -c "import sys; print('%.3f' % (float(sys.argv[2]) - float(sys.argv[1])))" "$1" "$2"; }
+# min <current best or empty> <candidate>
+min() { if [ -z "$1" ]; then echo "$2"; else python3 -c "import sys; print(min(sys.argv[1:], key=float))" "$1" "$2"; fi; }
+vbs() { local script="$1"; shift; "$WINE" cscript //nologo "$(suite_winpath "$here/$script")" "$@" </dev/null | tr -d '\r'; }
+
+tree="$work/tree"
+if [ ! -f "$work/tree.done" ]; then
+  rm -rf "$tree"
+  python3 "$here/make_tree.py" "$tree" >/dev/null
+  touch "$work/tree.done"
+fi
+wintree="$(suite_winpath "$tree")"
+bare="$root/build/win64/bench/corvane/corvane_bare_walk.exe"
+echo "tree: $(find "$tree" -type f | wc -l) files, $(find "$tree" -mindepth 1 -type d | wc -l) folders"
+# One untimed walk first, so that every contender finds the folders, the
+# file records and their attributes in the caches.
+du -sb --apparent-size "$tree" >/dev/null
+vbs size_walk.vbs "$wintree" >/dev/null
+
+du_best="" corvane_best="" bare_best="" script_best=""
+for round in 1 2 3; do
+  start=$(now); du_line="$(du -sb --apparent-size "$tree")"; end=$(now)
+  du_best="$(min "$du_best" "$(seconds "$start" "$end")")"
+  read -r _ corvane_bytes took <<<"$(vbs size_walk.vbs "$wintree")"
+  corvane_best="$(min "$corvane_best" "$took")"
+  read -r _ bare_bytes took <<<"$("$WINE" "$bare" "$wintree" </dev/null | tr -d '\r')"
+  bare_best="$(min "$bare_best" "$took")"
+  read -r _ script_bytes took <<<"$(vbs script_walk.vbs "$wintree")"
+  script_best="$(min "$script_best" "$took")"
+done
+du_bytes="$(cut -f1 <<<"$du_line")"
+# du counts the folders' own sizes too; the file bytes alone for comparison:
+file_bytes="$(find "$tree" -type f -printf '%s\n' | awk '{s += $1} END {print s}')"
+
+printf '%-46s %10s %14s\n' "folder size of the tree (best of 3 rounds)" "seconds" "bytes"
+printf '%-46s %10s %14s\n' "du -sb --apparent-size (native)" "$du_best" "$du_bytes"
+printf '%-46s %10s %14s\n' "FolderOrFileSize from VBScript (Wine)" "$corvane_best" "$corvane_bytes"
+printf '%-46s %10s %14s\n' "bare FindFirstFileA walk in C++ (Wine)" "$bare_best" "$bare_bytes"
+printf '%-46s %10s %14s\n' "FSO Files/SubFolders walk in VBScript (Wine)" "$script_best" "$script_bytes"
+echo "file bytes (find): $file_bytes"
+python3 - "$du_best" "$corvane_best" "$script_best" <<'PY'
+import sys
+du, corvane, script = map(float, sys.argv[1:])
+print("FolderOrFileSize: %.1fx faster than the script walk, %.2fx the time of du" % (script / corvane, corvane / du))
+PY
+
+# Two identical 1 GiB files of random bytes, and one that differs in its
+# first byte.
+one="$work/one.bin" two="$work/two.bin" first="$work/first.bin"
+if [ ! -f "$work/files.done" ]; then
+  head -c $((1 << 30)) /dev/urandom >"$one"
+  cp "$one" "$two"
+  cp "$one" "$first"
+  python3 -c "import sys; f = open(sys.argv[1], 'r+b'); b = f.read(1); f.seek(0); f.write(bytes([b[0] ^ 0xFF]))" "$first"
+  touch "$work/files.done"
+fi
+cat "$one" "$two" "$first" >/dev/null  # into the page cache
+cmp -s "$one" "$first" && { echo "first.bin does not differ"; exit 1; }
+
+cmp_best="" same_best="" differ_best=""
+for round in 1 2 3; do
+  start=$(now); cmp "$one" "$two"; end=$(now)
+  cmp_best="$(min "$cmp_best" "$(seconds "$start" "$end")")"
+  read -r _ same_answer took <<<"$(vbs identify.vbs "$(suite_winpath "$one")" "$(suite_winpath "$two")")"
+  same_best="$(min "$same_best" "$took")"
+  read -r _ differ_answer took <<<"$(vbs identify.vbs "$(suite_winpath "$one")" "$(suite_winpath "$first")")"
+  differ_best="$(min "$differ_best" "$took")"
+done
+echo
+printf '%-46s %10s %8s\n' "content of two 1 GiB files (best of 3 rounds)" "seconds" "answer"
+printf '%-46s %10s %8s\n' "cmp (native)" "$cmp_best" "same"
+printf '%-46s %10s %8s\n' "FileIdentify from VBScript (Wine)" "$same_best" "$same_answer"
+printf '%-46s %10s %8s\n' "FileIdentify, first byte differs (Wine)" "$differ_best" "$differ_answer"

@@ -1,0 +1,367 @@
+// The file queries and file operations through the vtable: what scripts
+// cannot arrange (files locked by another handle, set file times, files
+// beyond 2 GiB, test modules with odd version data, the recycle bin).
+#include <initguid.h>  // this program defines the identities it uses
+
+#include "corvane_client.h"
+#include "dialog_watcher.h"
+
+#include <shellapi.h>
+
+
+namespace {
+
+using namespace corvane_test;
+
+constexpr HRESULT kPathFileAccess = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 75);
+constexpr HRESULT kPermissionDenied = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 70);
+constexpr HRESULT kFileNotFound = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 53);
+
+class FileMethods : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CoInitialize(nullptr);
+    corvane = make_corvane();
+    folder = fresh_folder(L"corvane_file_methods");
+  }
+  void TearDown() override {
+    corvane.reset();
+    CoUninitialize();
+  }
+
+  std::wstring at(const std::wstring& name) const { return folder + L"\\" + name; }
+
+  static void write(const std::wstring& path, const std::string& bytes) {
+    frame::Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+  }
+  static std::string read(const std::wstring& path) {
+    frame::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+    std::string bytes(4096, '\0');
+    DWORD got = 0;
+    if (!file || !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) return "<unreadable>";
+    bytes.resize(got);
+    return bytes;
+  }
+  static bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+  // FileIdentify's status and result.
+  std::pair<HRESULT, VARIANT_BOOL> identify(const std::wstring& a, const std::wstring& b) {
+    Text first(a), second(b);
+    VARIANT_BOOL same = 7;
+    HRESULT status = corvane->FileIdentify(&first.value, &second.value, &same);
+    return {status, same};
+  }
+  VARIANT_BOOL move(const std::wstring& from, const std::wstring& to, VARIANT_BOOL rewrite) {
+    Text source(from), destination(to);
+    VARIANT_BOOL moved = 7;
+    EXPECT_EQ(corvane->MoveFiles(&source.value, &destination.value, &rewrite, &moved), S_OK);
+    return moved;
+  }
+  VARIANT_BOOL remove(const std::wstring& path, VARIANT_BOOL recycle, VARIANT_BOOL confirm) {
+    Text text(path);
+    VARIANT_BOOL done = 7;
+    EXPECT_EQ(corvane->DeleteFolderOrFile(&text.value, &recycle, &confirm, &done), S_OK);
+    return done;
+  }
+
+  frame::ComPtr<_Corvane> corvane;
+  std::wstring folder;
+};
+
+TEST_F(FileMethods, ExistenceWritesBackTheEightBitText) {
+  // U+0416 has no place in the ANSI code page here: it comes back as "?".
+  Text path(folder + L"\\\u0416.txt");
+  VARIANT_BOOL found = 7;
+  ASSERT_EQ(corvane->FolderOrFileExist(&path.value, &found), S_OK);
+  EXPECT_EQ(found, VARIANT_FALSE);
+  EXPECT_EQ(path.str(), folder + L"\\?.txt");
+}
+
+TEST_F(FileMethods, TimeTextOfTheLastWrite) {
+  auto set_local_time = [](const std::wstring& path, WORD hour, WORD minute, WORD second, WORD ms) {
+    SYSTEMTIME local{2024, 3, 5, 15, hour, minute, second, ms};
+    FILETIME local_file, utc;
+    SystemTimeToFileTime(&local, &local_file);
+    LocalFileTimeToFileTime(&local_file, &utc);
+    frame::Handle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file && SetFileTime(file.get(), nullptr, nullptr, &utc);
+  };
+  // The host's own text of a date: short date, a blank, long time; the date
+  // alone at midnight.
+  auto host_text = [](WORD hour, WORD minute, WORD second) {
+    SYSTEMTIME local{2024, 3, 5, 15, hour, minute, second, 0};
+    double date = 0;
+    SystemTimeToVariantTime(&local, &date);
+    frame::Bstr text;
+    BSTR raw = nullptr;
+    VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, &raw);
+    text = frame::Bstr(frame::text_of(raw));
+    SysFreeString(raw);
+    return std::wstring(text.view());
+  };
+  auto time_text = [&](const std::wstring& path) {
+    Text text(path);
+    Result result;
+    EXPECT_EQ(corvane->FolderOrFileTimeCreate(&text.value, &result.value), S_OK);
+    EXPECT_EQ(text.str(), path);
+    return result.str();
+  };
+
+  std::wstring file = at(L"timed.txt");
+  write(file, "x");
+  struct Case {
+    WORD hour, minute, second, ms;
+  };
+  for (Case c : {Case{13, 5, 9, 0}, Case{0, 0, 0, 0}, Case{0, 0, 0, 500}, Case{0, 0, 1, 0}, Case{23, 59, 59, 999}}) {
+    ASSERT_TRUE(set_local_time(file, c.hour, c.minute, c.second, c.ms));
+    EXPECT_EQ(time_text(file), host_text(c.hour, c.minute, c.second)) << c.hour << ":" << c.minute << ":" << c.second;
+  }
+  ASSERT_TRUE(set_local_time(file, 0, 0, 0, 0));
+  EXPECT_EQ(time_text(file).find(L':'), std::wstring::npos);
+
+  std::wstring directory = at(L"timed");
+  ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
+  ASSERT_TRUE(set_local_time(directory, 8, 30, 0, 0));
+  EXPECT_EQ(time_text(directory), host_text(8, 30, 0));
+
+  Text missing(at(L"none.txt"));
+  Result result;
+  EXPECT_EQ(corvane->FolderOrFileTimeCreate(&missing.value, &result.value), kFileNotFound);
+  EXPECT_EQ(result.value, nullptr);
+}
+
+TEST_F(FileMethods, IdentityOfFilesOpenElsewhere) {
+  write(at(L"a.bin"), std::string(30000, 'a'));
+  write(at(L"b.bin"), std::string(30000, 'a'));
+  {
+    // Another program writing to the file, sharing read and write.
+    frame::Handle writer(CreateFileW(at(L"b.bin").c_str(), GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(writer);
+    EXPECT_EQ(identify(at(L"a.bin"), at(L"b.bin")), std::make_pair(S_OK, VARIANT_TRUE));
+  }
+  {
+    // A program that shares nothing: the open's error, then a clean next call.
+    frame::Handle owner(CreateFileW(at(L"b.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(owner);
+    EXPECT_EQ(identify(at(L"a.bin"), at(L"b.bin")), std::make_pair(kPermissionDenied, VARIANT_FALSE));
+  }
+  EXPECT_EQ(identify(at(L"a.bin"), at(L"b.bin")), std::make_pair(S_OK, VARIANT_TRUE));
+  // A directory cannot be opened as a file, as first or second path.
+  EXPECT_EQ(identify(folder, at(L"a.bin")), std::make_pair(kPathFileAccess, VARIANT_FALSE));
+  EXPECT_EQ(identify(at(L"a.bin"), folder), std::make_pair(kPathFileAccess, VARIANT_FALSE));
+  // A missing first file does not hide the second one's error.
+  EXPECT_EQ(identify(at(L"none.bin"), folder), std::make_pair(kPathFileAccess, VARIANT_FALSE));
+  EXPECT_FALSE(exists(at(L"none.bin")));
+}
+
+TEST_F(FileMethods, IdentityBeyondTwoGibibytes) {
+  // Sparse files past the 32-bit signed range, differing after 2 GiB.
+  const LONGLONG length = (2LL << 30) + 4096;
+  ASSERT_TRUE(make_file(at(L"big1.bin"), length));
+  ASSERT_TRUE(make_file(at(L"big2.bin"), length));
+  {
+    frame::Handle file(CreateFileW(at(L"big2.bin").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER position;
+    position.QuadPart = (2LL << 30) + 100;
+    ASSERT_TRUE(SetFilePointerEx(file.get(), position, nullptr, FILE_BEGIN));
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file.get(), "x", 1, &written, nullptr));
+  }
+  EXPECT_EQ(identify(at(L"big1.bin"), at(L"big2.bin")), std::make_pair(S_OK, VARIANT_FALSE));
+  // Lengths that agree in their low 32 bits only.
+  ASSERT_TRUE(make_file(at(L"small.bin"), 4096));
+  ASSERT_TRUE(make_file(at(L"wrap.bin"), (4LL << 30) + 4096));
+  EXPECT_EQ(identify(at(L"small.bin"), at(L"wrap.bin")), std::make_pair(S_OK, VARIANT_FALSE));
+}
+
+TEST_F(FileMethods, DescriptionsOfTestModules) {
+  struct Case {
+    const wchar_t* module;
+    const wchar_t* description;
+  };
+  const Case cases[] = {
+      {L"list_order.dll", L"German table"},           // the list's order, not the tables'
+      {L"missing_first.dll", L"Second entry"},        // a listed table that is missing is passed over
+      {L"fallback.dll", L"Fallback table"},           // then the US English table
+      {L"lowercase.dll", L"Lower-case table name"},   // table names match in any case
+      {L"no_list.dll", L""},                          // no translation list: no description
+      {L"no_table.dll", L""},                         // neither a listed table nor the fallback
+      {L"none.dll", L""},                             // no version data at all
+      {L"absent.dll", L""},                           // no file
+  };
+  for (const Case& c : cases) {
+    std::wstring path = L"Z:" CORVANE_PROBE_DIR_W L"/";
+    path += c.module;
+    for (wchar_t& ch : path)
+      if (ch == L'/') ch = L'\\';
+    Text text(path);
+    Result result;
+    EXPECT_EQ(corvane->GetDllDescription(&text.value, &result.value), S_OK);
+    EXPECT_EQ(result.str(), c.description) << c.module;
+    EXPECT_EQ(text.str(), path);
+  }
+}
+
+TEST_F(FileMethods, ShortFormsLongerThanTheBuffer) {
+  // Components that are already short, nested until the path has 256 to 258
+  // characters: the short form is the path itself and does not fit 256.
+  std::wstring path = fresh_folder(L"CVSHORT");
+  ASSERT_EQ(path.find(L'~'), std::wstring::npos);
+  while (path.size() < 247) {
+    path += L"\\ABCDEFGH";
+    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+  }
+  path += L"\\" + std::wstring(std::min<size_t>(8, 257 - path.size()), L'F');
+  ASSERT_LE(path.size(), 258u);
+  ASSERT_GE(path.size(), 256u);
+  write(path, "short");
+  Text text(path);
+  Result result;
+  ASSERT_EQ(corvane->DOSPath(&text.value, &result.value), S_OK);
+  EXPECT_EQ(result.str(), path);
+}
+
+TEST_F(FileMethods, MovingOntoTheSameFileDeletesNothing) {
+  write(at(L"same.txt"), "keep");
+  EXPECT_EQ(move(at(L"same.txt"), at(L"SAME.TXT"), VARIANT_TRUE), VARIANT_FALSE);
+  EXPECT_EQ(move(at(L"same.txt"), at(L"same.txt"), VARIANT_TRUE), VARIANT_FALSE);
+
+  write(at(L"A long name.text"), "keep too");
+  Text long_name(at(L"A long name.text"));
+  Result short_name;
+  ASSERT_EQ(corvane->DOSPath(&long_name.value, &short_name.value), S_OK);
+  ASSERT_NE(short_name.str(), L"");
+  EXPECT_EQ(move(at(L"A long name.text"), short_name.str(), VARIANT_TRUE), VARIANT_FALSE);
+  EXPECT_EQ(read(at(L"same.txt")), "keep");
+  EXPECT_EQ(read(at(L"A long name.text")), "keep too");
+}
+
+TEST_F(FileMethods, AFailedMoveKeepsTheDestination) {
+  write(at(L"target.txt"), "target");
+  EXPECT_EQ(move(at(L"missing.txt"), at(L"target.txt"), VARIANT_TRUE), VARIANT_FALSE);
+  EXPECT_EQ(read(at(L"target.txt")), "target");
+
+  write(at(L"locked.txt"), "locked");
+  {
+    frame::Handle owner(CreateFileW(at(L"locked.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(owner);
+    EXPECT_EQ(move(at(L"locked.txt"), at(L"target.txt"), VARIANT_TRUE), VARIANT_FALSE);
+  }
+  EXPECT_EQ(read(at(L"target.txt")), "target");
+  EXPECT_EQ(read(at(L"locked.txt")), "locked");
+
+  // ReWrite must be exactly -1: 1 keeps the destination and the move fails.
+  EXPECT_EQ(move(at(L"locked.txt"), at(L"target.txt"), 1), VARIANT_FALSE);
+  EXPECT_EQ(read(at(L"target.txt")), "target");
+  EXPECT_EQ(move(at(L"locked.txt"), at(L"target.txt"), VARIANT_TRUE), VARIANT_TRUE);
+  EXPECT_EQ(read(at(L"target.txt")), "locked");
+  EXPECT_FALSE(exists(at(L"locked.txt")));
+}
+
+TEST_F(FileMethods, DirectDeleteTellsWhatIsLeft) {
+  write(at(L"locked.txt"), "locked");
+  {
+    frame::Handle owner(CreateFileW(at(L"locked.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(owner);
+    EXPECT_EQ(remove(at(L"locked.txt"), VARIANT_FALSE, VARIANT_FALSE), VARIANT_FALSE);
+    EXPECT_TRUE(exists(at(L"locked.txt")));
+  }
+  EXPECT_EQ(remove(at(L"locked.txt"), VARIANT_FALSE, VARIANT_FALSE), VARIANT_TRUE);
+  EXPECT_FALSE(exists(at(L"locked.txt")));
+  EXPECT_EQ(remove(at(L"locked.txt"), VARIANT_FALSE, VARIANT_FALSE), VARIANT_TRUE);
+}
+
+// The recycle bin of this prefix is the trash under the Unix home: files/
+// holds the items, info/ a record of each one's origin.
+class RecycleBin : public FileMethods {
+ protected:
+  void SetUp() override {
+    FileMethods::SetUp();
+    wchar_t home[MAX_PATH] = {};
+    ASSERT_GT(GetEnvironmentVariableW(L"WINEHOMEDIR", home, MAX_PATH), 4u);
+    std::wstring unix_home = home + 4;  // after "\??\"
+    // The shell keeps its trash there only when the data folder exists.
+    CreateDirectoryW((unix_home + L"\\.local").c_str(), nullptr);
+    CreateDirectoryW((unix_home + L"\\.local\\share").c_str(), nullptr);
+    trash = unix_home + L"\\.local\\share\\Trash";
+  }
+  bool in_trash(const std::wstring& name) const { return exists(trash + L"\\files\\" + name); }
+  std::string trash_record(const std::wstring& name) const { return read(trash + L"\\info\\" + name + L".trashinfo"); }
+  std::wstring trash;
+};
+
+TEST_F(RecycleBin, AFileAndAFolderGoAndComeBack) {
+  write(at(L"recycled_file.txt"), "round trip");
+  std::wstring tree = at(L"recycled_tree");
+  ASSERT_TRUE(CreateDirectoryW(tree.c_str(), nullptr));
+  write(tree + L"\\inner.txt", "inner");
+
+  EXPECT_EQ(remove(at(L"recycled_file.txt"), VARIANT_TRUE, VARIANT_FALSE), VARIANT_TRUE);
+  EXPECT_EQ(remove(tree, VARIANT_TRUE, VARIANT_FALSE), VARIANT_TRUE);
+  EXPECT_FALSE(exists(at(L"recycled_file.txt")));
+  EXPECT_FALSE(exists(tree));
+  ASSERT_TRUE(in_trash(L"recycled_file.txt"));
+  ASSERT_TRUE(in_trash(L"recycled_tree"));
+  EXPECT_NE(trash_record(L"recycled_file.txt").find("corvane_file_methods/recycled_file.txt"), std::string::npos);
+
+  // Back from the bin, contents intact.
+  ASSERT_TRUE(MoveFileW((trash + L"\\files\\recycled_file.txt").c_str(), at(L"recycled_file.txt").c_str()));
+  ASSERT_TRUE(MoveFileW((trash + L"\\files\\recycled_tree").c_str(), tree.c_str()));
+  DeleteFileW((trash + L"\\info\\recycled_file.txt.trashinfo").c_str());
+  DeleteFileW((trash + L"\\info\\recycled_tree.trashinfo").c_str());
+  EXPECT_EQ(read(at(L"recycled_file.txt")), "round trip");
+  EXPECT_EQ(read(tree + L"\\inner.txt"), "inner");
+}
+
+TEST_F(RecycleBin, RelativePathsAndEmbeddedNuls) {
+  write(at(L"relative.txt"), "relative");
+  write(at(L"first.txt"), "first");
+  write(at(L"second.txt"), "second");
+  wchar_t previous[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+  EXPECT_EQ(remove(L"relative.txt", VARIANT_TRUE, VARIANT_FALSE), VARIANT_TRUE);
+  SetCurrentDirectoryW(previous);
+  EXPECT_FALSE(exists(at(L"relative.txt")));
+  EXPECT_TRUE(in_trash(L"relative.txt"));
+
+  // A NUL ends the path: the second name is not a second item.
+  std::wstring two = at(L"first.txt") + L'\0' + at(L"second.txt");
+  EXPECT_EQ(remove(two, VARIANT_TRUE, VARIANT_FALSE), VARIANT_TRUE);
+  EXPECT_FALSE(exists(at(L"first.txt")));
+  EXPECT_TRUE(exists(at(L"second.txt")));
+}
+
+TEST_F(RecycleBin, ConfirmationOnlyWhenAsked) {
+  write(at(L"asked.txt"), "asked");
+  {
+    DialogWatcher watcher(DialogWatcher::refuse);
+    EXPECT_EQ(remove(at(L"asked.txt"), VARIANT_TRUE, VARIANT_TRUE), VARIANT_TRUE);
+    watcher.stop();
+    EXPECT_TRUE(watcher.seen());
+  }
+  EXPECT_TRUE(exists(at(L"asked.txt")));
+  {
+    DialogWatcher watcher(DialogWatcher::agree);
+    EXPECT_EQ(remove(at(L"asked.txt"), VARIANT_TRUE, VARIANT_TRUE), VARIANT_TRUE);
+    watcher.stop();
+    EXPECT_TRUE(watcher.seen());
+  }
+  EXPECT_FALSE(exists(at(L"asked.txt")));
+  write(at(L"unasked.txt"), "unasked");
+  {
+    DialogWatcher watcher(DialogWatcher::refuse);
+    EXPECT_EQ(remove(at(L"unasked.txt"), VARIANT_TRUE, VARIANT_FALSE), VARIANT_TRUE);
+    watcher.stop();
+    EXPECT_FALSE(watcher.seen());
+  }
+  EXPECT_FALSE(exists(at(L"unasked.txt")));
+}
+
+}  // namespace

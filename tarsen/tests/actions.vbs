@@ -93,6 +93,11 @@ Do While child.Status = 0 And waited < 100
 Loop
 Check "the child ended", child.Status, 1
 Check "KillProcess of no process", sys.KillProcess(-4), False
+On Error Resume Next
+sys.ProcessList Nothing
+Check "no list object", Err.Number, 91
+Err.Clear
+On Error GoTo 0
 
 ' GetRegystredFileTypes appends lower-cased extensions.
 shell.RegWrite "HKCR\.TARSENVBS\", "tarsenvbsfile"

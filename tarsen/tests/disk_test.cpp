@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -123,6 +124,18 @@ TEST_F(DiskTest, LabelSetAndSeenByANewProcess) {
   EXPECT_EQ(info(tarsen.get(), L"T:\\", DLabel), L"TARSENLBL");
   EXPECT_EQ(root.text(), L"T:\\");
   EXPECT_EQ(label.text(), L"TARSENLBL");
+  // A new process asks the volume for its label.
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring seen_file = std::wstring(temp) + L"tarsen_label.txt";
+  StringVar command(L"\"" + helper_path() + L"\" label T:\\ \"" + seen_file + L"\"");
+  ASSERT_EQ(tarsen->StartAndWait(command.put()), S_OK);
+  std::ifstream seen{std::filesystem::path(seen_file)};
+  std::string seen_label;
+  std::getline(seen, seen_label);
+  seen.close();
+  DeleteFileW(seen_file.c_str());
+  EXPECT_EQ(seen_label, "TARSENLBL");
 
   StringVar nowhere(L"Q:\\"), name(L"X");
   EXPECT_EQ(tarsen->SetDiskLabel(nowhere.put(), name.put(), &done), S_OK);

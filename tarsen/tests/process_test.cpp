@@ -15,14 +15,9 @@ namespace {
 
 using ProcessTest = TarsenTest;
 
-std::wstring sleeper_path() {
-  std::string unix_path = SLEEPER_PATH;
-  return L"Z:" + std::wstring(unix_path.begin(), unix_path.end());
-}
-
 // A child that lives until it is ended (or a minute has passed).
-PROCESS_INFORMATION start_sleeper(const std::wstring& arguments) {
-  std::wstring line = L"\"" + sleeper_path() + L"\" " + arguments;
+PROCESS_INFORMATION start_helper(const std::wstring& arguments) {
+  std::wstring line = L"\"" + helper_path() + L"\" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
@@ -58,7 +53,7 @@ TEST_F(ProcessTest, ApletListSetsPatternThenSystemFolder) {
 }
 
 TEST_F(ProcessTest, ProcessListFindsAChildAndKillProcessEndsIt) {
-  PROCESS_INFORMATION child = start_sleeper(L"60000");
+  PROCESS_INFORMATION child = start_helper(L"sleep 60000");
   ListBoxDouble box;
   box.sorted = true;
   box.items = {{L"left over", 7}};
@@ -80,7 +75,7 @@ TEST_F(ProcessTest, ProcessListFindsAChildAndKillProcessEndsIt) {
   auto found = std::find_if(box.items.begin(), box.items.end(),
                             [&](const ListBoxDouble::Item& item) { return item.data == static_cast<long>(child.dwProcessId); });
   ASSERT_NE(found, box.items.end());
-  EXPECT_EQ(found->text.substr(0, found->text.find(L'\0')), L"tarsen_sleeper.exe");
+  EXPECT_EQ(found->text.substr(0, found->text.find(L'\0')), L"tarsen_test_helper.exe");
   EXPECT_EQ(found->text.size(), 260u) << "the whole name field";
 
   long id = found->data;
@@ -114,7 +109,7 @@ TEST_F(ProcessTest, ProcessListStopsAtTheHostsRefusal) {
 TEST_F(ProcessTest, StartAndWaitReturnsAfterTheProgramEnded) {
   std::wstring marker = temp_file(L"tarsen_start_and_wait.marker");
   DeleteFileW(marker.c_str());
-  StringVar line(L"\"" + sleeper_path() + L"\" 700 \"" + marker + L"\"");
+  StringVar line(L"\"" + helper_path() + L"\" sleep 700 \"" + marker + L"\"");
   EXPECT_EQ(tarsen->StartAndWait(line.put()), S_OK);
   EXPECT_NE(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the program had finished";
   DeleteFileW(marker.c_str());

@@ -9,6 +9,11 @@ std::wstring dll_path() {
   return L"Z:" + std::wstring(unix_path.begin(), unix_path.end());
 }
 
+std::wstring helper_path() {
+  std::string unix_path = HELPER_PATH;
+  return L"Z:" + std::wstring(unix_path.begin(), unix_path.end());
+}
+
 HMODULE dll_module() {
   static HMODULE module = LoadLibraryW(dll_path().c_str());
   return module;

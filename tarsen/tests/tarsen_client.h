@@ -20,6 +20,9 @@ namespace tarsen_test {
 std::wstring dll_path();
 HMODULE dll_module();
 
+// The Windows path of the test helper program (tests/test_helper.cpp).
+std::wstring helper_path();
+
 // A fresh instance; fails the test when none can be made.
 frame::ComPtr<_Tarsen> create_tarsen();
 

@@ -13,6 +13,7 @@ using ProcessEntryA = tagPROCESSENTRY32;
 
 #include "ansi_argument.h"
 #include "by_ref.h"
+#include "lower_case.h"
 #include "frame/host_object.h"
 #include "frame/runtime_error.h"
 #include "process_rules.h"
@@ -25,12 +26,6 @@ namespace {
 
 using frame::AnsiText;
 using frame::HostObject;
-
-// Lower case by the platform's Unicode mapping.
-std::wstring lower_case(std::wstring text) {
-  if (!text.empty()) CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
-  return text;
-}
 
 // A failure status of one of our own members, called as any client would:
 // its run-time error becomes this method's error.

@@ -5,6 +5,7 @@
 
 #include "ansi_argument.h"
 #include "by_ref.h"
+#include "lower_case.h"
 #include "frame/runtime_error.h"
 #include "system_facts.h"
 #include "tarsen_object.h"
@@ -24,12 +25,6 @@ void process_pending_messages() {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-}
-
-// Lower case by the platform's Unicode mapping (Cyrillic included).
-std::wstring lower_case(std::wstring text) {
-  if (!text.empty()) CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
-  return text;
 }
 
 // The caption of a window: as many characters as its length reports, any

@@ -22,6 +22,11 @@ want wine
 want xvfb
 want x11-utils
 want python3
+# The installer, the release zip and the native fuzzing of the pure logic.
+want nsis
+want zip
+want clang-14
+want libclang-rt-14-dev
 
 if ((${#need[@]})); then
   echo "bootstrap: installing ${need[*]}"

@@ -103,6 +103,10 @@ TEST_F(MouseTest, CenterMouseOnElementRefusesWhatIsOffScreenOrGone) {
 
 TEST_F(MouseTest, LockCursorClipsToTheClientAreaAndUnlockFreesIt) {
   TestWindow window(200, 150, 120, 90, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  // The desktop only applies a clip for the foreground window's process;
+  // an earlier test may have left another window in front.
+  SetForegroundWindow(window.get());
+  for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
   RECT client{};
   GetClientRect(window.get(), &client);
   POINT origin{0, 0};

@@ -150,6 +150,9 @@ STDMETHODIMP CorvaneObject::GetDllDescription(BSTR* FilePath, BSTR* result) {
   return run(result, [&] {
     std::wstring none;
     AnsiText path(text_of(FilePath));
+    // No module has a longer path; the platform's version reader is not safe
+    // with one (it crashed on a 40,000-character path).
+    if (std::strlen(path.c_str()) >= MAX_PATH) return none;
     DWORD handle = 0;
     DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
     if (size == 0) return none;

@@ -89,7 +89,11 @@ STDMETHODIMP CorvaneObject::FolderOrFileSize(BSTR* Path, SizeMode* Mode, BSTR* r
     long mode = Mode ? static_cast<long>(*Mode) : 0;
     if (!is_size_unit(mode)) return text;
     MessagePump pump;
-    double bytes = path_size(std::wstring(frame::text_of(Path)), pump);
+    // The platform reads a path up to its first NUL; the walk builds every
+    // deeper path from that same text, so a NUL inside cannot make a listing
+    // find its own directory again and again.
+    std::wstring_view path = frame::text_of(Path);
+    double bytes = path_size(std::wstring(path.substr(0, path.find(L'\0'))), pump);
     double value = in_unit(bytes, static_cast<SizeUnit>(mode));
     text = frame::wide(number_text(value, frame::u16(decimal_separator())));
     return text;

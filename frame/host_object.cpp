@@ -83,7 +83,9 @@ Variant HostObject::invoke(DISPID id, WORD flags, VARIANT* reversed_args, UINT c
 }
 
 Variant HostObject::get(std::wstring_view name) {
-  return invoke(id_of(name), DISPATCH_PROPERTYGET | DISPATCH_METHOD, nullptr, 0, false);
+  // A plain property read: a script engine may take the method flag as a call
+  // of the property's value (a JScript object's number is not a function).
+  return invoke(id_of(name), DISPATCH_PROPERTYGET, nullptr, 0, false);
 }
 
 Variant HostObject::get(std::wstring_view name, const VARIANT& index) {

@@ -14,7 +14,9 @@ export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
 export WINEARCH=win64
 
 suite_wine_up() {
-  mkdir -p "$SUITE_WINE_ROOT" "$HOME"
+  # Wine's trash lives under ~/.local/share; without it a file sent to the
+  # recycle bin is deleted for good.
+  mkdir -p "$SUITE_WINE_ROOT" "$HOME/.local/share"
   exec 9>"$SUITE_WINE_ROOT/.lock"
   # Every program started while the lock is held must not inherit it (9>&-).
   flock -w 120 9

@@ -97,6 +97,7 @@ For Each arch In Array("x64", "x86")
 Next
 CheckTrue "at least Corvane and Lirrow in both builds", described >= 4
 Check "a text file", lib.GetDllDescription(work & "\a.txt"), ""
+Check "a path longer than any module's", lib.GetDllDescription(String(40000, "x")), ""
 Check "a missing file", lib.GetDllDescription(work & "\none.dll"), ""
 
 ' CopyFiles: ReWrite is the fail-if-exists flag.

@@ -298,20 +298,6 @@ TEST_F(GradientTest, AnotherWindowsLockIsLeftAlone) {
   EXPECT_TRUE(window_lock_free());
 }
 
-// The GDI objects this process can still create: the platform's own count
-// (GetGuiResources) is not kept by every implementation, so the free room in
-// the process's handle table is measured instead.
-size_t free_gdi_handles() {
-  std::vector<HPEN> pens;
-  while (pens.size() < 200000) {
-    HPEN pen = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));
-    if (!pen) break;
-    pens.push_back(pen);
-  }
-  for (HPEN pen : pens) DeleteObject(pen);
-  return pens.size();
-}
-
 // No pen survives a pass: the process's GDI object count is the same before
 // and after a thousand passes of 102 lines each.
 TEST_F(GradientTest, NoGdiObjectLeaks) {
@@ -319,10 +305,10 @@ TEST_F(GradientTest, NoGdiObjectLeaks) {
   painter->put_Angle(0);
   draw(surface.host);
   const DWORD objects_before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  const size_t free_before = free_gdi_handles();
+  const size_t free_before = velmora_test::free_gdi_handles();
   for (int i = 0; i < 1000; ++i) ASSERT_EQ(draw(surface.host), VARIANT_TRUE) << i;
   EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), objects_before);
-  EXPECT_EQ(free_gdi_handles(), free_before);
+  EXPECT_EQ(velmora_test::free_gdi_handles(), free_before);
   const Expected expected = expected_for(100, 50, 0, 0xFFFFD0, 0x400000);
   EXPECT_EQ(surface.canvas.pixel(99, 10), COLORREF(expected.table[99]));
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 
 namespace velmora_test {
 
@@ -175,6 +176,164 @@ void BoxWatcher::watch() {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
+}
+
+size_t free_gdi_handles() {
+  std::vector<HPEN> pens;
+  while (pens.size() < 200000) {
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));
+    if (!pen) break;
+    pens.push_back(pen);
+  }
+  for (HPEN pen : pens) DeleteObject(pen);
+  return pens.size();
+}
+
+namespace {
+InputRecorder* g_recorder = nullptr;
+}
+
+InputRecorder::InputRecorder() : ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  g_recorder = this;
+  thread_ = std::thread([this] { run(); });
+  WaitForSingleObject(ready_, 5000);
+}
+
+InputRecorder::~InputRecorder() {
+  PostThreadMessageW(thread_id_, WM_QUIT, 0, 0);
+  thread_.join();
+  CloseHandle(ready_);
+  g_recorder = nullptr;
+}
+
+std::vector<InputRecorder::Event> InputRecorder::events(DWORD settle_ms) {
+  Sleep(settle_ms);
+  std::lock_guard<std::mutex> lock(mutex_);
+  return events_;
+}
+
+void InputRecorder::run() {
+  thread_id_ = GetCurrentThreadId();
+  auto keyboard = [](int code, WPARAM message, LPARAM data) -> LRESULT {
+    if (code == HC_ACTION && g_recorder) {
+      auto* info = reinterpret_cast<KBDLLHOOKSTRUCT*>(data);
+      std::lock_guard<std::mutex> lock(g_recorder->mutex_);
+      g_recorder->events_.push_back({true, message, info->vkCode, (info->flags & LLKHF_INJECTED) != 0});
+    }
+    return code == HC_ACTION ? 1 : CallNextHookEx(nullptr, code, message, data);  // swallowed: nothing acts on it
+  };
+  auto mouse = [](int code, WPARAM message, LPARAM data) -> LRESULT {
+    if (code == HC_ACTION && g_recorder && message != WM_MOUSEMOVE) {
+      auto* info = reinterpret_cast<MSLLHOOKSTRUCT*>(data);
+      std::lock_guard<std::mutex> lock(g_recorder->mutex_);
+      g_recorder->events_.push_back({false, message, 0, (info->flags & LLMHF_INJECTED) != 0});
+    }
+    return CallNextHookEx(nullptr, code, message, data);
+  };
+  HHOOK keyboard_hook = SetWindowsHookExW(WH_KEYBOARD_LL, keyboard, GetModuleHandleW(nullptr), 0);
+  HHOOK mouse_hook = SetWindowsHookExW(WH_MOUSE_LL, mouse, GetModuleHandleW(nullptr), 0);
+  MSG message;
+  PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists before anyone posts
+  SetEvent(ready_);
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+  UnhookWindowsHookEx(keyboard_hook);
+  UnhookWindowsHookEx(mouse_hook);
+}
+
+namespace {
+
+class ScriptSite final : public IActiveScriptSite {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, __uuidof(IActiveScriptSite))) {
+      *object = static_cast<IActiveScriptSite*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+  STDMETHODIMP_(ULONG) Release() override {
+    ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+  STDMETHODIMP GetLCID(LCID* lcid) override { *lcid = LOCALE_USER_DEFAULT; return S_OK; }
+  STDMETHODIMP GetItemInfo(LPCOLESTR, DWORD, IUnknown**, ITypeInfo**) override { return TYPE_E_ELEMENTNOTFOUND; }
+  STDMETHODIMP GetDocVersionString(BSTR*) override { return E_NOTIMPL; }
+  STDMETHODIMP OnScriptTerminate(const VARIANT*, const EXCEPINFO*) override { return S_OK; }
+  STDMETHODIMP OnStateChange(SCRIPTSTATE) override { return S_OK; }
+  STDMETHODIMP OnScriptError(IActiveScriptError* error) override {
+    // Shown in the test's output: the script text is part of the test.
+    EXCEPINFO exception{};
+    DWORD context = 0;
+    ULONG line = 0;
+    LONG column = 0;
+    error->GetExceptionInfo(&exception);
+    error->GetSourcePosition(&context, &line, &column);
+    std::fwprintf(stderr, L"script error at line %lu: %ls\n", line + 1,
+                  exception.bstrDescription ? exception.bstrDescription : L"?");
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+    return S_OK;
+  }
+  STDMETHODIMP OnEnterScript() override { return S_OK; }
+  STDMETHODIMP OnLeaveScript() override { return S_OK; }
+
+ private:
+  ULONG references_ = 1;
+};
+
+}  // namespace
+
+ScriptEngine::ScriptEngine() {
+  CLSID vbscript{};
+  if (FAILED(CLSIDFromProgID(L"VBScript", &vbscript))) return;
+  if (FAILED(CoCreateInstance(vbscript, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IActiveScript),
+                              reinterpret_cast<void**>(&script_))))
+    return;
+  site_ = new ScriptSite();
+  IActiveScriptParse* parse = nullptr;
+  if (FAILED(script_->QueryInterface(__uuidof(IActiveScriptParse), reinterpret_cast<void**>(&parse)))) return;
+  if (FAILED(script_->SetScriptSite(site_)) || FAILED(parse->InitNew()) ||
+      FAILED(script_->SetScriptState(SCRIPTSTATE_STARTED))) {
+    parse->Release();
+    return;
+  }
+  parse_ = parse;
+}
+
+ScriptEngine::~ScriptEngine() {
+  if (parse_) parse_->Release();
+  if (script_) {
+    script_->Close();
+    script_->Release();
+  }
+  if (site_) site_->Release();
+}
+
+HRESULT ScriptEngine::run(const std::wstring& code) {
+  if (!parse_) return E_FAIL;
+  EXCEPINFO exception{};
+  HRESULT status = parse_->ParseScriptText(code.c_str(), nullptr, nullptr, nullptr, 0, 0, 0, nullptr, &exception);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrHelpFile);
+  return status;
+}
+
+frame::Variant ScriptEngine::eval(const std::wstring& expression) {
+  frame::Variant value;
+  if (!parse_) return value;
+  EXCEPINFO exception{};
+  parse_->ParseScriptText(expression.c_str(), nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISEXPRESSION, value.get(),
+                          &exception);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrHelpFile);
+  return value;
 }
 
 }  // namespace velmora_test

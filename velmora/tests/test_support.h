@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <oleauto.h>
+#include <activscp.h>
 
 #include <atomic>
 #include <map>
@@ -122,6 +123,55 @@ class BoxWatcher {
   std::vector<Box> boxes_;
   std::vector<HWND> answered_;
   std::thread thread_;
+};
+
+// Room left in this process's GDI handle table: the platform's own count
+// (GetGuiResources) is not kept by every implementation.
+size_t free_gdi_handles();
+
+// Records the input events that low-level keyboard and mouse hooks see, on a
+// thread of its own with a message loop.
+class InputRecorder {
+ public:
+  struct Event {
+    bool keyboard;
+    WPARAM message;   // WM_KEYDOWN, WM_RBUTTONUP, ...
+    DWORD code;       // virtual key for the keyboard
+    bool injected;
+  };
+  InputRecorder();
+  InputRecorder(const InputRecorder&) = delete;
+  InputRecorder& operator=(const InputRecorder&) = delete;
+  ~InputRecorder();
+  // Waits until the hook thread has seen what was queued so far.
+  std::vector<Event> events(DWORD settle_ms = 300);
+
+ private:
+  void run();
+  std::mutex mutex_;
+  std::vector<Event> events_;
+  DWORD thread_id_ = 0;
+  HANDLE ready_;
+  std::thread thread_;
+};
+
+// A VBScript engine inside the test process, so a script class instance can
+// be handed to our methods next to real windows and device contexts.
+class ScriptEngine {
+ public:
+  ScriptEngine();
+  ScriptEngine(const ScriptEngine&) = delete;
+  ScriptEngine& operator=(const ScriptEngine&) = delete;
+  ~ScriptEngine();
+  bool ready() const { return parse_ != nullptr; }
+  HRESULT run(const std::wstring& code);
+  // The value of an expression; Empty when it fails.
+  frame::Variant eval(const std::wstring& expression);
+
+ private:
+  IActiveScript* script_ = nullptr;
+  IActiveScriptParse* parse_ = nullptr;
+  IActiveScriptSite* site_ = nullptr;
 };
 
 }  // namespace velmora_test

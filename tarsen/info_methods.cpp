@@ -1,0 +1,136 @@
+// WindowsType, WorkTime, WindowsWorkState, WindowsWorkRegion, GetSystemDirs,
+// GetComputerName, GetUserName and MemoryWork: one or two platform calls each,
+// the conversions in system_facts.cpp.
+#include <shlobj.h>
+#include <winnetwk.h>
+
+#include <array>
+#include <memory>
+
+#include "by_ref.h"
+#include "frame/ansi_text.h"
+#include "system_facts.h"
+#include "tarsen_object.h"
+
+namespace tarsen {
+
+namespace {
+
+using frame::AnsiText;
+
+// Scratch records of this module, one copy per thread: nothing is carried
+// from one call to the next.
+struct Scratch {
+  std::array<char, MAX_PATH + 1> path{};
+  MEMORYSTATUSEX memory{};
+};
+thread_local Scratch t_scratch;
+
+struct TaskMemoryFree {
+  void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
+};
+using ItemList = std::unique_ptr<ITEMIDLIST, TaskMemoryFree>;
+
+// The path of a shell special folder; the empty text when the shell has none.
+std::wstring special_folder_path(int csidl) {
+  ITEMIDLIST* raw = nullptr;
+  HRESULT status = SHGetSpecialFolderLocation(nullptr, csidl, &raw);
+  ItemList list(raw);
+  if (status != S_OK) return {};
+  auto& buffer = t_scratch.path;
+  buffer.fill('\0');
+  SHGetPathFromIDListA(list.get(), buffer.data());
+  return AnsiText::decode(trim_at_nul(std::string_view(buffer.data(), MAX_PATH)));
+}
+
+// The Windows, system or temporary directory. A call that wrote nothing into
+// the 256-character buffer gives the empty text.
+std::wstring system_folder_path(FolderSource which) {
+  std::string buffer(256, ' ');
+  switch (which) {
+    case FolderSource::Windows: GetWindowsDirectoryA(buffer.data(), 256); break;
+    case FolderSource::System: GetSystemDirectoryA(buffer.data(), 256); break;
+    case FolderSource::Temp: GetTempPathA(256, buffer.data()); break;
+    default: return {};
+  }
+  return AnsiText::decode(text_before_nul_or_empty(buffer));
+}
+
+MemoryReading read_memory() {
+  MEMORYSTATUSEX& record = t_scratch.memory;
+  record = {};
+  record.dwLength = sizeof record;
+  GlobalMemoryStatusEx(&record);
+  return {record.ullTotalPhys, record.ullAvailPhys, record.ullTotalPageFile, record.ullAvailPageFile};
+}
+
+}  // namespace
+
+STDMETHODIMP TarsenObject::WindowsType(short* result) {
+  return run(result, []() -> short {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = 148;
+    // The 98 and Me test first, then the NT test on a second reading.
+    GetVersionExA(&version);
+    if (windows_type_code(version.dwPlatformId, version.dwMajorVersion, version.dwMinorVersion) == 1) return 1;
+    version = {};
+    version.dwOSVersionInfoSize = 148;
+    GetVersionExA(&version);
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT ? 2 : 0;
+  });
+}
+
+STDMETHODIMP TarsenObject::WorkTime(long* result) {
+  return run(result, [] { return work_time_seconds(GetTickCount64()); });
+}
+
+STDMETHODIMP TarsenObject::WindowsWorkState(short* result) {
+  return run(result, [] { return work_state_code(GetSystemMetrics(SM_CLEANBOOT)); });
+}
+
+STDMETHODIMP TarsenObject::WindowsWorkRegion(short* Mode, short* result) {
+  return run(result, [&] {
+    RECT area{};
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 1, &area, 0)) area = {};
+    return work_region_edge(value_of(Mode), area.bottom, area.right);
+  });
+}
+
+STDMETHODIMP TarsenObject::GetSystemDirs(SystemFolders* Mode, short* Slash, BSTR* result) {
+  return run(result, [&] {
+    std::wstring suffix(frame::wide(folder_suffix(value_of(Slash))));
+    FolderChoice choice = folder_for_mode(value_of(Mode));
+    std::wstring path;
+    switch (choice.source) {
+      case FolderSource::None: return std::wstring();
+      case FolderSource::Special: path = special_folder_path(choice.csidl); break;
+      default: path = system_folder_path(choice.source); break;
+    }
+    return path + suffix;
+  });
+}
+
+STDMETHODIMP TarsenObject::GetComputerName(BSTR* result) {
+  return run(result, []() -> std::wstring {
+    std::string buffer(255, '\0');
+    DWORD size = 255;
+    if (!GetComputerNameA(buffer.data(), &size)) return {};
+    return AnsiText::decode(trim_at_nul(buffer));
+  });
+}
+
+STDMETHODIMP TarsenObject::GetUserName(BSTR* result) {
+  return run(result, [] {
+    std::string buffer(255, ' ');
+    DWORD length = 255;
+    WNetGetUserA(nullptr, buffer.data(), &length);
+    // A buffer the call did not write into holds no NUL: no name.
+    return AnsiText::decode(text_before_nul_or_empty(buffer));
+  });
+}
+
+STDMETHODIMP TarsenObject::MemoryWork(mMemory* Mode, double* result) {
+  return run(result, [&] { return memory_figure(value_of(Mode), read_memory); });
+}
+
+}  // namespace tarsen

@@ -1,0 +1,135 @@
+// ChangeDisplayResolution, ChangeWindowCaption, GetWindowFullCaption,
+// GetWindowHandle, DisableWindow, SetKeyboardLanguage, GetKeyboardLanguage
+// and CursorVisible.
+#include <string>
+
+#include "ansi_argument.h"
+#include "by_ref.h"
+#include "lower_case.h"
+#include "frame/runtime_error.h"
+#include "system_facts.h"
+#include "tarsen_object.h"
+#include "window_rules.h"
+
+namespace tarsen {
+
+namespace {
+
+using frame::AnsiText;
+
+// Lets the host's own event handlers run: every message waiting for this
+// thread is dispatched.
+void process_pending_messages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+// The caption of a window: as many characters as its length reports, any
+// the call did not fill staying NUL.
+std::wstring read_window_caption(HWND window) {
+  if (!window) return {};
+  int length = GetWindowTextLengthA(window);
+  if (length <= 0) return {};
+  auto buffer = AnsiText::buffer(static_cast<size_t>(length), '\0');
+  GetWindowTextA(window, buffer.data(), length + 1);
+  return buffer.wide();
+}
+
+// The walk from `start` along its siblings in Z order. Everything it needs
+// lives in locals, so a handler that runs while messages are processed may
+// call in again without disturbing it.
+HWND find_window_by_caption_part(HWND start, BSTR* part) {
+  HWND window = start;
+  for (;;) {
+    process_pending_messages();
+    if (!window) return nullptr;
+    std::wstring caption = lower_case(read_window_caption(window));
+    std::wstring wanted = lower_case(std::wstring(frame::text_of(part)));
+    frame::assign(part, wanted);
+    if (caption_contains(frame::u16(caption), frame::u16(wanted))) return window;
+    window = GetWindow(window, GW_HWNDNEXT);
+  }
+}
+
+}  // namespace
+
+STDMETHODIMP TarsenObject::ChangeDisplayResolution(float* Width, float* Height, VARIANT_BOOL* result) {
+  return run(result, [&] {
+    try {
+      DEVMODEA mode{};
+      mode.dmSize = 124;  // the record without its colour-management fields
+      // The record ends up holding what the enumeration left in it last.
+      for (std::int32_t index = 0;; ++index) {
+        BOOL more = EnumDisplaySettingsA(nullptr, static_cast<DWORD>(index), &mode);
+        if ((more & 0xFFFF) == 0) break;
+        if (index == INT32_MAX) frame::raise(frame::kOverflow);
+      }
+      DisplaySize size = display_size(value_of(Width), value_of(Height));
+      mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+      mode.dmPelsWidth = static_cast<DWORD>(size.width);
+      mode.dmPelsHeight = static_cast<DWORD>(size.height);
+      // A mode the display refuses is reported as false.
+      return ChangeDisplaySettingsA(&mode, 0) == DISP_CHANGE_SUCCESSFUL;
+    } catch (const frame::RuntimeError&) {
+      return false;
+    }
+  });
+}
+
+STDMETHODIMP TarsenObject::ChangeWindowCaption(BSTR* OldCaption, BSTR* NewCaption, VARIANT_BOOL* result) {
+  return run(result, [&] {
+    HWND window = with_ansi(OldCaption, [](char* caption) { return FindWindowA(nullptr, caption); });
+    if (!window) return false;
+    with_ansi(NewCaption, [&](char* caption) {
+      return SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption));
+    });
+    return true;
+  });
+}
+
+STDMETHODIMP TarsenObject::GetWindowFullCaption(BSTR* PartOfCaption, long* hWnd, BSTR* result) {
+  return run(result, [&] {
+    return read_window_caption(find_window_by_caption_part(window_of(value_of(hWnd)), PartOfCaption));
+  });
+}
+
+STDMETHODIMP TarsenObject::GetWindowHandle(BSTR* PartOfCaption, long* hWnd, long* result) {
+  return run(result, [&] { return long_of(find_window_by_caption_part(window_of(value_of(hWnd)), PartOfCaption)); });
+}
+
+STDMETHODIMP TarsenObject::DisableWindow(BSTR* Caption, long* Mode, VARIANT_BOOL* result) {
+  return run(result, [&] {
+    HWND window = with_ansi(Caption, [](char* caption) { return FindWindowA(nullptr, caption); });
+    // No window of that caption: nothing to enable or disable, and no success.
+    if (!window) return false;
+    EnableWindow(window, value_of(Mode) != 0);
+    return true;
+  });
+}
+
+STDMETHODIMP TarsenObject::SetKeyboardLanguage(KeyLayout* Language) {
+  // Always the previous layout: callers use it as a toggle; the member only
+  // travels as the flags.
+  return run_void([&] {
+    ActivateKeyboardLayout(reinterpret_cast<HKL>(static_cast<LONG_PTR>(HKL_PREV)),
+                           static_cast<UINT>(value_of(Language)));
+  });
+}
+
+STDMETHODIMP TarsenObject::GetKeyboardLanguage(KeyLayout* result) {
+  return run(result, [] {
+    auto buffer = AnsiText::buffer(KL_NAMELENGTH, '\0');
+    GetKeyboardLayoutNameA(buffer.data());
+    std::wstring name = AnsiText::decode(trim_at_nul(std::string_view(buffer.c_str(), buffer.size())));
+    return static_cast<KeyLayout>(keyboard_layout_of_name(frame::u16(name)));
+  });
+}
+
+STDMETHODIMP TarsenObject::CursorVisible(VARIANT_BOOL* Mode, VARIANT_BOOL* result) {
+  return run(result, [&] { return cursor_count_result(ShowCursor(value_of(Mode) != 0)); });
+}
+
+}  // namespace tarsen

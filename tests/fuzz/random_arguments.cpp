@@ -1,6 +1,5 @@
 #include "random_arguments.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -115,7 +114,7 @@ VARIANT CallArguments::make_value(VARTYPE kind) {
         V_BSTR(&value) = SysAllocString(pick(random_, kSmallTexts));
       } else if (what < 55 && !rules_.texts.empty()) {
         const std::wstring& text = rules_.texts[random_() % rules_.texts.size()];
-        V_BSTR(&value) = SysAllocStringLen(text.data(), static_cast<UINT>(std::min(text.size(), rules_.max_text)));
+        V_BSTR(&value) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
       } else {
         const std::wstring text = random_text(random_, 24);
         V_BSTR(&value) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));

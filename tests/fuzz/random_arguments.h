@@ -25,7 +25,6 @@ struct ArgumentRules {
   std::vector<std::wstring> texts;  // a pool of texts worth trying (paths of a sandbox and the like)
   bool bounded = false;             // small numbers only, for members that allocate by a count
   bool host_for_objects = false;    // an object parameter always gets the host
-  size_t max_text = SIZE_MAX;       // texts are cut to this many characters
 };
 
 class CallArguments {

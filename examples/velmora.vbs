@@ -1,4 +1,5 @@
-' Velmora from VBScript: the gradient painter's settings and colour table.
+' Velmora from VBScript: the gradient painter's settings and colour table,
+' and the mouse pointer.
 ' Run with tools/run-script examples/velmora.vbs (it puts the check helpers in
 ' front); each Check line shows the answer to expect.
 Dim painter
@@ -24,5 +25,15 @@ Check "last", table(4), &HFF
 
 ' painter.Draw Form1.Picture1 paints a host's picture box (a control with
 ' hWnd and hDC); Velmora.Gradient does the same for a form in one call.
+
+Dim windows
+Set windows = CreateObject("Velmora.Velmora")
+' The pointer's position by the enumeration Coord (mx 1, my 2); 0 for any
+' other selector.
+WScript.Echo "Pointer at " & windows.GetCursorLocate(1) & ", " & windows.GetCursorLocate(2)
+CheckTrue "pointer X on the screen", windows.GetCursorLocate(1) >= 0
+Check "no such coordinate", windows.GetCursorLocate(0), 0
+' UnLockCursor frees a pointer that LockCursor confined to a window.
+windows.UnLockCursor
 
 Summary "example velmora.vbs"

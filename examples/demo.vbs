@@ -40,3 +40,14 @@ Show "FolderOrFileExist(%windir%)", corvane.FolderOrFileExist(windows)
 Show "FolderOrFileSize(%windir%\system32, KBytes)", corvane.FolderOrFileSize(windows & "\system32", 2) & " KiB"
 Show "DOSPath(""C:\Program Files"")", corvane.DOSPath("C:\Program Files")
 Show "FolderOrFileTimeCreate(%windir%\system.ini)", corvane.FolderOrFileTimeCreate(windows & "\system.ini")
+
+WScript.Echo "Tarsen (system facts)"
+Dim tarsen : Set tarsen = CreateObject("Tarsen.Tarsen")
+Show "WindowsType  (2 = NT family)", tarsen.WindowsType
+Show "WorkTime (seconds since start)", tarsen.WorkTime
+Show "GetComputerName", tarsen.GetComputerName
+Show "GetUserName", tarsen.GetUserName
+Show "MemoryWork(TotalPhysicalMemory) in MB", tarsen.MemoryWork(7)
+Show "MemoryWork(PercentMemoryFree)", tarsen.MemoryWork(5)
+Show "GetVolumeSerialNumber(""C:\"")", tarsen.GetVolumeSerialNumber("C:\")
+Show "DriveType(""C:\"")  (2 = fixed)", tarsen.DriveType("C:\")

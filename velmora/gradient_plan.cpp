@@ -42,7 +42,14 @@ bool sweep_done(const BandPoint& a, const BandPoint& b, const Sweep& sweep, std:
 float normalize_angle(float degrees) {
   double value = degrees;
   if (!std::isfinite(value)) frame::raise(frame::kOverflow);
-  return static_cast<float>(value - whole_below(whole_below(value / 360.0) * 360.0));
+  double reduced = value - whole_below(whole_below(value / 360.0) * 360.0);
+  // Beyond about 1e15 degrees the product no longer meets the value exactly
+  // and the difference is far outside a turn; reduce those exactly instead.
+  if (reduced < 0 || reduced > 360) {
+    reduced = std::fmod(value, 360.0);
+    if (reduced < 0) reduced += 360.0;
+  }
+  return static_cast<float>(reduced);
 }
 
 double safe_divide(double numerator, double denominator) {

@@ -39,6 +39,12 @@ TEST(Angle, InfiniteOrNanFails) {
   EXPECT_EQ(error_of([] { normalize_angle(std::numeric_limits<float>::infinity()); }), frame::kOverflow);
   EXPECT_EQ(error_of([] { normalize_angle(-std::numeric_limits<float>::infinity()); }), frame::kOverflow);
   EXPECT_EQ(error_of([] { normalize_angle(std::numeric_limits<float>::quiet_NaN()); }), frame::kOverflow);
+  // The largest magnitudes still land within one turn.
+  for (float huge : {std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(), 1e20f, -3e17f}) {
+    float stored = normalize_angle(huge);
+    EXPECT_GE(stored, 0.0f) << huge;
+    EXPECT_LE(stored, 360.0f) << huge;
+  }
 }
 
 TEST(SafeDivide, ZeroDenominatorGivesZero) {

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "frame/runtime_error.h"
+#include "frame/testing.h"
 #include "tarsen/process_rules.h"
 #include "tarsen/volume_rules.h"
 #include "tarsen/window_rules.h"
@@ -13,14 +14,7 @@ namespace {
 
 using namespace tarsen;
 
-int error_of(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const frame::RuntimeError& error) {
-    return error.number;
-  }
-  return 0;
-}
+using frame::testing::error_of;
 
 TEST(ProcessRules, AppletCommandLine) {
   EXPECT_EQ(applet_command_line(u"desk.cpl"), u"rundll32.exe shell32.dll,Control_RunDLL desk.cpl");

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "frame/runtime_error.h"
+#include "frame/testing.h"
 
 using namespace std::literals;
 
@@ -12,14 +13,7 @@ namespace {
 
 using namespace tarsen;
 
-int error_of(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const frame::RuntimeError& error) {
-    return error.number;
-  }
-  return 0;
-}
+using frame::testing::error_of;
 
 TEST(WindowsType, CodeTable) {
   struct Case { std::uint32_t platform, major, minor; std::int16_t code; };

@@ -6,6 +6,8 @@
 // the seventh weekday, and so on); day numbers and civil dates agree.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include "require.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,14 +17,6 @@
 
 namespace {
 
-// A broken promise stops the run with the condition that failed.
-#define require(condition)                                          \
-  do {                                                              \
-    if (!(condition)) {                                             \
-      fprintf(stderr, "broken: %s (line %d)\n", #condition, __LINE__); \
-      abort();                                                      \
-    }                                                               \
-  } while (0)
 
 using lirrow::CalendarOption;
 using lirrow::DateValue;

@@ -3,6 +3,8 @@
 // the full band plan for real client sizes, and the colour table.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include "require.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -14,14 +16,6 @@
 
 namespace {
 
-// A broken promise stops the run with the condition that failed.
-#define require(condition)                                          \
-  do {                                                              \
-    if (!(condition)) {                                             \
-      fprintf(stderr, "broken: %s (line %d)\n", #condition, __LINE__); \
-      abort();                                                      \
-    }                                                               \
-  } while (0)
 
 // Only overflow may come out of the engine.
 template <class Body>

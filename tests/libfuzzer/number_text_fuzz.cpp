@@ -4,6 +4,8 @@
 // same number to within its last digit.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include "require.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -14,14 +16,6 @@
 
 namespace {
 
-// A broken promise stops the run with the condition that failed.
-#define require(condition)                                          \
-  do {                                                              \
-    if (!(condition)) {                                             \
-      fprintf(stderr, "broken: %s (line %d)\n", #condition, __LINE__); \
-      abort();                                                      \
-    }                                                               \
-  } while (0)
 
 }  // namespace
 

@@ -10,18 +10,11 @@
 #include <string>
 
 #include "frame/runtime_error.h"
+#include "require.h"
 #include "lirrow/text_search.h"
 
 namespace {
 
-// A broken promise stops the run with the condition that failed.
-#define require(condition)                                          \
-  do {                                                              \
-    if (!(condition)) {                                             \
-      fprintf(stderr, "broken: %s (line %d)\n", #condition, __LINE__); \
-      abort();                                                      \
-    }                                                               \
-  } while (0)
 
 // The rule written the obvious way: at each position, an occurrence if the
 // search text starts here, then jump past it.

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "frame/runtime_error.h"
+#include "frame/testing.h"
 #include "velmora/color_blend.h"
 
 namespace {
@@ -17,14 +18,7 @@ using velmora::normalize_angle;
 using velmora::plan_first_band;
 using velmora::plan_gradient_bands;
 
-int error_of(auto&& call) {
-  try {
-    call();
-  } catch (const frame::RuntimeError& error) {
-    return error.number;
-  }
-  return 0;
-}
+using frame::testing::error_of;
 
 TEST(Angle, ReducedIntoZeroTo360) {
   struct Case { float given, stored; } cases[] = {

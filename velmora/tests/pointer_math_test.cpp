@@ -3,19 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "frame/runtime_error.h"
+#include "frame/testing.h"
 
 namespace {
 
 using velmora::to_absolute;
 
-int error_of(auto&& call) {
-  try {
-    call();
-  } catch (const frame::RuntimeError& error) {
-    return error.number;
-  }
-  return 0;
-}
+using frame::testing::error_of;
 
 TEST(ToAbsolute, ExamplesOfBothScreens) {
   struct Case { int pixel, size, absolute; } cases[] = {

@@ -91,7 +91,24 @@ void write_replaced(std::u16string_view text, const std::vector<size_t>& occurre
   std::copy(text.data() + piece_start, text.data() + text.size(), out);
 }
 
+size_t replace_in_one_pass(std::u16string_view text, std::u16string_view what, std::u16string_view with, char16_t* out) {
+  char16_t* const start = out;
+  size_t piece_start = 0;
+  scan(text, what, [&](size_t position) {
+    out = std::copy(text.data() + piece_start, text.data() + position, out);
+    out = std::copy(with.begin(), with.end(), out);
+    piece_start = position + what.size();
+  });
+  out = std::copy(text.data() + piece_start, text.data() + text.size(), out);
+  return static_cast<size_t>(out - start);
+}
+
 std::u16string find_and_replace(std::u16string_view text, std::u16string_view what, std::u16string_view with) {
+  if (with.size() <= what.size()) {
+    std::u16string result(text.size(), u'\0');
+    result.resize(replace_in_one_pass(text, what, with, result.data()));
+    return result;
+  }
   std::vector<size_t> occurrences = find_occurrences(text, what);
   std::u16string result(replaced_length(text.size(), occurrences.size(), what.size(), with.size()), u'\0');
   write_replaced(text, occurrences, what.size(), with, result.data());

@@ -26,6 +26,11 @@ size_t replaced_length(size_t text_length, size_t occurrences, size_t what_lengt
 void write_replaced(std::u16string_view text, const std::vector<size_t>& occurrences, size_t what_length,
                     std::u16string_view with, char16_t* out);
 
+// One pass with no position list, for a replacement not longer than the
+// search text: the result then fits in text.size() code units. Writes it to
+// `out` and returns its length.
+size_t replace_in_one_pass(std::u16string_view text, std::u16string_view what, std::u16string_view with, char16_t* out);
+
 // Convenience for tests and callers that want a std::u16string.
 std::u16string find_and_replace(std::u16string_view text, std::u16string_view what, std::u16string_view with);
 

@@ -48,7 +48,22 @@ Var Failures
   FindFirst $0 $1 "${FOLDER}\*.dll"
   ${DoWhile} $1 != ""
     ${IfNot} ${Errors}
+      ; A regsvr32 that could not be started leaves the exit code variable
+      ; as it was and sets the error flag: that is a failure too, and worth
+      ; one more try.
+      ClearErrors
+      StrCpy $2 "not started"
       ExecWait '"${REGSVR32}" ${SWITCHES} "${FOLDER}\$1"' $2
+      ${If} ${Errors}
+      ${OrIf} $2 != 0
+        Sleep 500
+        ClearErrors
+        StrCpy $2 "not started"
+        ExecWait '"${REGSVR32}" ${SWITCHES} "${FOLDER}\$1"' $2
+        ${If} ${Errors}
+          StrCpy $2 "not started"
+        ${EndIf}
+      ${EndIf}
       ${If} $2 == 0
         DetailPrint "regsvr32 ${SWITCHES} ${FOLDER}\$1: done"
       ${Else}

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "frame/arguments.h"
+
 #include "corvane_object.h"  // windows.h, which the shell headers below need
 #include "frame/ansi_text.h"
 #include "frame/runtime_error.h"
@@ -52,7 +54,7 @@ STDMETHODIMP CorvaneObject::CopyFiles(BSTR* SourcePath, BSTR* DestanationPath, V
     AnsiText destination(text_of(DestanationPath));
     // ReWrite is handed on as the fail-if-exists flag: true keeps an
     // existing destination and the copy fails.
-    BOOL fail_if_exists = ReWrite ? static_cast<BOOL>(*ReWrite) : FALSE;
+    BOOL fail_if_exists = frame::value_of(ReWrite);
     bool copied = CopyFileA(source.c_str(), destination.c_str(), fail_if_exists) != FALSE;
     frame::assign(SourcePath, source.wide());
     frame::assign(DestanationPath, destination.wide());

@@ -21,10 +21,7 @@ using frame::text_of;
 
 STDMETHODIMP CorvaneObject::FolderOrFileExist(BSTR* Path, VARIANT_BOOL* result) {
   return run(result, [&] {
-    AnsiText path(text_of(Path));
-    bool found = PathFileExistsA(path.c_str()) != FALSE;
-    frame::assign(Path, path.wide());
-    return found;
+    return frame::with_ansi(Path, [](char* path) { return PathFileExistsA(path) != FALSE; });
   });
 }
 

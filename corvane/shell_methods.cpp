@@ -6,6 +6,7 @@
 
 #include "corvane_object.h"  // windows.h, which the shell headers below need
 #include "frame/ansi_text.h"
+#include "frame/arguments.h"
 #include "frame/runtime_error.h"
 
 #include <shellapi.h>
@@ -15,13 +16,9 @@ namespace corvane {
 
 using frame::AnsiText;
 using frame::text_of;
+using frame::window_of;
 
 namespace {
-
-// A window handle that arrives as a Long, sign-extended to pointer width.
-HWND window_of(const LONG* handle) {
-  return handle ? reinterpret_cast<HWND>(static_cast<LONG_PTR>(*handle)) : nullptr;
-}
 
 struct TaskMemFree {
   void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
@@ -66,9 +63,8 @@ STDMETHODIMP CorvaneObject::ChooseFolder(LONG* hWnd, FolderType* WhereLook, BSTR
 
 STDMETHODIMP CorvaneObject::SetCurrentDir(BSTR* dirpath) {
   return run_void([&] {
-    AnsiText path(text_of(dirpath));
-    SetCurrentDirectoryA(path.c_str());  // a missing directory changes nothing
-    frame::assign(dirpath, path.wide());
+    // A missing directory changes nothing.
+    frame::with_ansi(dirpath, [](char* path) { return SetCurrentDirectoryA(path); });
   });
 }
 

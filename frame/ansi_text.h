@@ -7,6 +7,9 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "owners.h"
 
 namespace frame {
 
@@ -34,6 +37,27 @@ class AnsiText {
   AnsiText() = default;
   std::string bytes_;
 };
+
+// A caller's string variable handed to an "A" function: the call gets the
+// 8-bit copy, and afterwards the copy (with anything the call wrote into it)
+// comes back through the same code page into the caller's variable.
+template <class Call>
+auto with_ansi(BSTR* variable, Call&& call) {
+  AnsiText copy(text_of(variable));
+  auto answer = std::forward<Call>(call)(copy.data());
+  assign(variable, copy.wide());
+  return answer;
+}
+
+template <class Call>
+auto with_ansi(BSTR* first, BSTR* second, Call&& call) {
+  AnsiText first_copy(text_of(first));
+  AnsiText second_copy(text_of(second));
+  auto answer = std::forward<Call>(call)(first_copy.data(), second_copy.data());
+  assign(first, first_copy.wide());
+  assign(second, second_copy.wide());
+  return answer;
+}
 
 // The character that one byte stands for in the system ANSI code page.
 wchar_t ansi_char(unsigned char byte);

@@ -1,13 +1,17 @@
 // GetVolumeSerialNumber, DisksInfo, SetDiskLabel and DriveType.
 #include <string>
 
-#include "ansi_argument.h"
-#include "by_ref.h"
+#include "frame/ansi_text.h"
+#include "frame/arguments.h"
+#include "frame/arguments.h"
 #include "system_facts.h"
 #include "tarsen_object.h"
 #include "volume_rules.h"
 
 namespace tarsen {
+
+using frame::with_ansi;
+using frame::value_of;
 
 namespace {
 

@@ -7,12 +7,14 @@
 #include <array>
 #include <memory>
 
-#include "by_ref.h"
+#include "frame/arguments.h"
 #include "frame/ansi_text.h"
 #include "system_facts.h"
 #include "tarsen_object.h"
 
 namespace tarsen {
+
+using frame::value_of;
 
 namespace {
 

@@ -11,8 +11,9 @@
 #undef Process32Next
 using ProcessEntryA = tagPROCESSENTRY32;
 
-#include "ansi_argument.h"
-#include "by_ref.h"
+#include "frame/ansi_text.h"
+#include "frame/arguments.h"
+#include "frame/arguments.h"
 #include "lower_case.h"
 #include "frame/host_object.h"
 #include "frame/runtime_error.h"
@@ -21,6 +22,9 @@ using ProcessEntryA = tagPROCESSENTRY32;
 #include "tarsen_object.h"
 
 namespace tarsen {
+
+using frame::with_ansi;
+using frame::value_of;
 
 namespace {
 
@@ -59,7 +63,7 @@ std::wstring read_registry_text(long root, std::wstring_view sub_key, std::wstri
   std::string buffer(kRoom, ' ');
   AnsiText key_name(sub_key), name(value_name);
   HKEY key = nullptr;
-  if (RegOpenKeyA(reinterpret_cast<HKEY>(static_cast<LONG_PTR>(root)), key_name.c_str(), &key) != ERROR_SUCCESS)
+  if (RegOpenKeyA(frame::handle_of<HKEY>(root), key_name.c_str(), &key) != ERROR_SUCCESS)
     return {};
   DWORD type = REG_EXPAND_SZ, length = kRoom;
   LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &length);
@@ -182,7 +186,7 @@ STDMETHODIMP TarsenObject::MSOfficeComponents(MSOffise* Component, VARIANT_BOOL*
     auto key = office_version_key(value_of(Component));
     if (!key) return false;
     std::wstring key_name(key->begin(), key->end());
-    return !read_registry_text(static_cast<long>(reinterpret_cast<LONG_PTR>(HKEY_CLASSES_ROOT)), key_name, L"").empty();
+    return !read_registry_text(frame::long_of(HKEY_CLASSES_ROOT), key_name, L"").empty();
   });
 }
 

@@ -3,8 +3,9 @@
 // and CursorVisible.
 #include <string>
 
-#include "ansi_argument.h"
-#include "by_ref.h"
+#include "frame/ansi_text.h"
+#include "frame/arguments.h"
+#include "frame/arguments.h"
 #include "lower_case.h"
 #include "frame/runtime_error.h"
 #include "system_facts.h"
@@ -12,6 +13,11 @@
 #include "window_rules.h"
 
 namespace tarsen {
+
+using frame::with_ansi;
+using frame::window_of;
+using frame::long_of;
+using frame::value_of;
 
 namespace {
 

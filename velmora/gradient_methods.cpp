@@ -6,11 +6,11 @@
 
 #include "color_blend.h"
 #include "error_report.h"
+#include "frame/arguments.h"
 #include "frame/host_object.h"
 #include "frame/runtime_error.h"
 #include "gradient_object.h"
 #include "gradient_plan.h"
-#include "handles.h"
 
 namespace velmora {
 
@@ -126,10 +126,10 @@ bool GradientObject::draw(IDispatch** picObj) {
   std::wstring failure;
   try {
     frame::HostObject host(picObj);
-    locked = LockWindowUpdate(window_handle(host.get_long(L"hWnd"))) != FALSE;
+    locked = LockWindowUpdate(frame::window_of(host.get_long(L"hWnd"))) != FALSE;
     RECT client{};
-    if (GetClientRect(window_handle(host.get_long(L"hWnd")), &client) && client.right > 1 && client.bottom > 1)
-      drawn = draw_gradient_bands(device_context(host.get_long(L"hDC")), client.right, client.bottom) > 0;
+    if (GetClientRect(frame::window_of(host.get_long(L"hWnd")), &client) && client.right > 1 && client.bottom > 1)
+      drawn = draw_gradient_bands(frame::handle_of<HDC>(host.get_long(L"hDC")), client.right, client.bottom) > 0;
   } catch (...) {
     failure = current_error_description();
   }

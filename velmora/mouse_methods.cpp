@@ -1,11 +1,13 @@
 // Velmora's mouse and cursor control. Movement is injected in the normalised
 // absolute space, with the screen size read anew for every conversion.
+#include "frame/arguments.h"
 #include "frame/runtime_error.h"
-#include "handles.h"
 #include "pointer_math.h"
 #include "velmora_object.h"
 
 namespace velmora {
+
+using frame::value_of;
 
 namespace {
 
@@ -28,7 +30,6 @@ void move_mouse_absolute(long x, long y) {
               0, 0);
 }
 
-long value_of(const LONG* variable) { return variable ? *variable : 0; }
 
 }  // namespace
 
@@ -38,7 +39,7 @@ long value_of(const LONG* variable) { return variable ? *variable : 0; }
 STDMETHODIMP VelmoraObject::LockCursor(LONG* hWnd) {
   return run_void([&] {
     try {
-      const HWND window = window_handle(value_of(hWnd));
+      const HWND window = frame::window_of(value_of(hWnd));
       RECT client{};
       if (!GetClientRect(window, &client)) return;
       POINT origin{client.left, client.top};
@@ -72,7 +73,7 @@ STDMETHODIMP VelmoraObject::CenterMouseOnElement(LONG* hWnd, VARIANT_BOOL* resul
   return run(result, [&] {
     const ScreenSize screen = screen_size();
     RECT frame{};
-    if (!GetWindowRect(window_handle(value_of(hWnd)), &frame)) return false;
+    if (!GetWindowRect(frame::window_of(value_of(hWnd)), &frame)) return false;
     const Centre centre = window_centre(frame.left, frame.top, frame.right, frame.bottom);
     if (!on_screen(centre, screen.width, screen.height)) return false;
     move_mouse_absolute(centre.x, centre.y);

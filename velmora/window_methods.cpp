@@ -5,18 +5,19 @@
 #include <mutex>
 
 #include "error_report.h"
+#include "frame/arguments.h"
 #include "frame/ansi_text.h"
 #include "frame/host_object.h"
 #include "gradient_per_thread.h"
-#include "handles.h"
 #include "pointer_math.h"
 #include "velmora_object.h"
 
 namespace velmora {
 
+using frame::value_of;
+
 namespace {
 
-long value_of(const LONG* variable) { return variable ? *variable : 0; }
 
 // The background brush MenuColor last set on each menu, so the next call
 // (from any thread: menus belong to the process) can delete it once the menu
@@ -46,7 +47,7 @@ VARIANT integer_value(short value) {
 
 STDMETHODIMP VelmoraObject::CloseLock(LONG* hWnd) {
   return run_void([&] {
-    const HWND window = window_handle(value_of(hWnd));
+    const HWND window = frame::window_of(value_of(hWnd));
     HMENU system_menu = GetSystemMenu(window, FALSE);
     if (!system_menu) return;
     DeleteMenu(system_menu, SC_CLOSE, MF_BYCOMMAND);
@@ -58,7 +59,7 @@ STDMETHODIMP VelmoraObject::CloseLock(LONG* hWnd) {
 // previous call is deleted once the new one is in place.
 STDMETHODIMP VelmoraObject::MenuColor(LONG* hWnd, LONG* MenuColor) {
   return run_void([&] {
-    HMENU menu = GetMenu(window_handle(value_of(hWnd)));
+    HMENU menu = GetMenu(frame::window_of(value_of(hWnd)));
     if (!menu) return;
     const LOGBRUSH solid{BS_SOLID, static_cast<COLORREF>(value_of(MenuColor)), 0};
     const HBRUSH brush = CreateBrushIndirect(&solid);
@@ -82,7 +83,7 @@ STDMETHODIMP VelmoraObject::MenuColor(LONG* hWnd, LONG* MenuColor) {
 }
 
 STDMETHODIMP VelmoraObject::SetParentObject(LONG* ChildhWnd, LONG* ParenthWnd) {
-  return run_void([&] { SetParent(window_handle(value_of(ChildhWnd)), window_handle(value_of(ParenthWnd))); });
+  return run_void([&] { SetParent(frame::window_of(value_of(ChildhWnd)), frame::window_of(value_of(ParenthWnd))); });
 }
 
 // The window's default handling of a left button on its caption runs the
@@ -90,13 +91,13 @@ STDMETHODIMP VelmoraObject::SetParentObject(LONG* ChildhWnd, LONG* ParenthWnd) {
 STDMETHODIMP VelmoraObject::ObjectMove(LONG* hWnd) {
   return run_void([&] {
     ReleaseCapture();
-    SendMessageA(window_handle(value_of(hWnd)), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    SendMessageA(frame::window_of(value_of(hWnd)), WM_NCLBUTTONDOWN, HTCAPTION, 0);
   });
 }
 
 STDMETHODIMP VelmoraObject::Transparent(LONG* hWnd, BYTE* Value) {
   return run_void([&] {
-    const HWND window = window_handle(value_of(hWnd));
+    const HWND window = frame::window_of(value_of(hWnd));
     const LONG ex_style = GetWindowLongA(window, GWL_EXSTYLE);
     SetWindowLongA(window, GWL_EXSTYLE, ex_style | WS_EX_LAYERED);
     SetLayeredWindowAttributes(window, 0, Value ? *Value : 0, LWA_ALPHA);
@@ -150,7 +151,7 @@ STDMETHODIMP VelmoraObject::OnTop(LONG* hWnd, VARIANT_BOOL* Mode) {
   return run_void([&] {
     const auto insert_after = topmost_insert_after(Mode ? *Mode : 1);
     if (!insert_after) return;
-    SetWindowPos(window_handle(value_of(hWnd)), reinterpret_cast<HWND>(static_cast<LONG_PTR>(*insert_after)), 0, 0, 0,
+    SetWindowPos(frame::window_of(value_of(hWnd)), frame::window_of(*insert_after), 0, 0, 0,
                  0, SWP_NOSIZE | SWP_NOMOVE);
   });
 }
@@ -159,12 +160,9 @@ STDMETHODIMP VelmoraObject::OnTop(LONG* hWnd, VARIANT_BOOL* Mode) {
 // caller's variables, also when the box could not be shown.
 STDMETHODIMP VelmoraObject::MsgBoxPlus(LONG* hWnd, BSTR* Caption, BSTR* Title, LONG* wType, LONG* result) {
   return run(result, [&] {
-    frame::AnsiText caption(frame::text_of(Caption));
-    frame::AnsiText title(frame::text_of(Title));
-    const int pressed = MessageBoxA(window_handle(value_of(hWnd)), caption.c_str(), title.c_str(),
-                                    static_cast<UINT>(value_of(wType)));
-    frame::assign(Caption, caption.wide());
-    frame::assign(Title, title.wide());
+    const int pressed = frame::with_ansi(Caption, Title, [&](char* caption, char* title) {
+      return MessageBoxA(frame::window_of(value_of(hWnd)), caption, title, static_cast<UINT>(value_of(wType)));
+    });
     return static_cast<long>(pressed);
   });
 }

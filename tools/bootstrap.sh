@@ -19,6 +19,9 @@ want mingw-w64-tools
 want libwine-dev
 want wine64
 want wine
+# The 32-bit side: a prefix made with it has syswow64's regsvr32 and cscript,
+# which load the x86 DLLs as 32-bit hosts do.
+want wine32:i386
 want xvfb
 want x11-utils
 want python3
@@ -31,6 +34,9 @@ want libclang-rt-14-dev
 if ((${#need[@]})); then
   echo "bootstrap: installing ${need[*]}"
   export DEBIAN_FRONTEND=noninteractive
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi

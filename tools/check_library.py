@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Structural checks of one library's two DLLs (x64 and x86): the type library
 against its reviewed description, the exports, the imported DLLs, the
-_IID_ resources and the version block. The x86 DLL cannot run here; its type
-library is read as data by the 64-bit dumper.
+_IID_ resources and the version block. Both type libraries are read as data
+by one dumper, so the two halves are held to the same reviewed text.
 
     check_library.py <Name> <expected type library text> <dumper.exe> [CLASS=IID ...]
 Prints "<Name> structure: N passed, M failed".

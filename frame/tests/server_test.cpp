@@ -133,7 +133,7 @@ TEST_F(ServerTest, RegistrationWritesAndRemovesEverything) {
   EXPECT_EQ(read_value(clsid + L"\\ProgID"), L"Lirrow.Lirrow");
   EXPECT_EQ(read_value(clsid + L"\\TypeLib"), L"{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA}");
   EXPECT_EQ(read_value(L"Lirrow.Lirrow\\Clsid"), L"{AC63C352-843F-408C-B60C-ED2ACC3147D4}");
-  EXPECT_TRUE(key_exists(libid + L"\\4.0\\0\\win64"));
+  EXPECT_TRUE(key_exists(libid + (sizeof(void*) == 8 ? L"\\4.0\\0\\win64" : L"\\4.0\\0\\win32")));
   EXPECT_EQ(read_value(iid), L"_Lirrow");
   EXPECT_EQ(read_value(iid + L"\\ProxyStubClsid32"), L"{00020424-0000-0000-C000-000000000046}");
   EXPECT_EQ(read_value(iid + L"\\TypeLib"), L"{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA}");

@@ -28,6 +28,10 @@ std::map<HMENU, HBRUSH>& menu_brushes() {
   return *brushes;
 }
 
+// The records' sizes as 32-bit hosts know them; the x64 build uses the SDK's.
+static_assert(sizeof(void*) == 8 || sizeof(MENUINFO) == 28);
+static_assert(sizeof(void*) == 8 || sizeof(LOGBRUSH) == 12);
+
 HBRUSH current_menu_brush(HMENU menu) {
   MENUINFO info{};
   info.cbSize = sizeof info;

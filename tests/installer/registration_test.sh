@@ -111,5 +111,54 @@ run "$regsvr64" "/u /s" copy;  expect "unregister the copy after that" x64 x86
 run "$regsvr64" "/u /s" x64;   expect "unregister x64" none x86
 run "$regsvr32" "/u /s" x86;   expect "unregister x86 last" none none
 
+# Per user: regsvr32 /n /i:user writes under HKCU\Software\Classes only. Wine 8
+# keeps one view of the user's classes for both bitnesses (no Wow6432Node
+# there), so the class keys name the bitness registered last and stay for
+# the other one when one unregisters; and its HKEY_CLASSES_ROOT is the
+# machine's classes alone, so CreateObject does not find classes registered
+# for the user only (error 429 from both cscripts).
+expected_user() {  # expected_user <view> <machine x64> <machine x86> <user class keys> <user win64> <user win32>
+  local own="$2" any=no spec progid
+  [ "$1" = user32 ] && own="$3"
+  [ "$5$6" != nonenone ] && any=yes
+  while read -r line; do
+    echo "$line"
+    progid="$(cut -d' ' -f2 <<<"$line")"
+    echo "$1 $progid user clsid=$4 iface=$([ "$4" != none ] && echo yes || echo no) progid=$any win32=$6 win64=$5 lib=$any"
+  done < <(expected "$1" "$own" "$2" "$3")
+}
+expect_user() {  # expect_user <step> <machine x64> <machine x86> <user class keys> <user win64> <user win32>
+  local got want
+  got="$(state user64 "$cscript64"; state user32 "$cscript32")"
+  want="$(expected_user user64 "${@:2}"; expected_user user32 "${@:2}")"
+  if [ "$got" = "$want" ]; then
+    passed=$((passed + 1))
+    echo "ok   $1: machine $2/$3, user class keys $4, user type library $5/$6"
+  else
+    failed=$((failed + 1))
+    echo "FAIL $1:"
+    diff <(echo "$want") <(echo "$got") | sed 's/^/    /'
+  fi
+}
+run "$regsvr64" "/n /i:user /s" x64;     expect_user "register x64 for the user" none none x64 x64 none
+run "$regsvr32" "/n /i:user /s" x86;     expect_user "register x86 for the user" none none x86 x64 x86
+run "$regsvr64" "/u /n /i:user /s" x64;  expect_user "unregister x64 for the user" none none x86 none x86
+run "$regsvr64" "/n /i:user /s" x64;     expect_user "register x64 for the user again" none none x64 x64 x86
+run "$regsvr32" "/u /n /i:user /s" x86;  expect_user "unregister x86 for the user" none none x64 x64 none
+run "$regsvr64" /s x64;                  expect_user "register x64 for the machine beside" x64 none x64 x64 none
+run "$regsvr32" /s x86;                  expect_user "register x86 for the machine beside" x64 x86 x64 x64 none
+run "$regsvr64" "/u /n /i:user /s" x64;  expect_user "unregister x64 for the user again" x64 x86 none none none
+run "$regsvr64" "/u /n /i:user /s" x64;  expect_user "unregister x64 for the user twice" x64 x86 none none none
+run "$regsvr64" "/n /i:user /s" x64;     expect_user "register x64 for the user over the machine" x64 x86 x64 x64 none
+run "$regsvr64" "/u /s" x64;             expect_user "unregister x64 for the machine" none x86 x64 x64 none
+run "$regsvr32" "/u /s" x86;             expect_user "unregister x86 for the machine" none none x64 x64 none
+run "$regsvr64" "/u /n /i:user /s" x64;  expect_user "unregister x64 for the user last" none none none none none
+for lib in "${libraries[@]}"; do
+  for switches in "/n /i:machine /s" "/n /i /s" "/n /i:userx /s"; do
+    check "regsvr32 $switches $lib.dll fails" bash -c "! '$WINE' '$regsvr64' $switches '${folder[x64]}\\$lib.dll'"
+  done
+done
+expect_user "nothing written by refused command lines" none none none none none
+
 echo "registration: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -7,6 +7,7 @@
 
 #include "dispatch.h"
 #include "owners.h"
+#include "registration.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -15,12 +16,6 @@ namespace frame {
 namespace {
 
 std::atomic<long> g_module_count{0};
-
-std::wstring guid_text(const GUID& guid) {
-  wchar_t text[40] = {};
-  StringFromGUID2(guid, text, 40);
-  return text;
-}
 
 // One class object per class, for all of them the same code; it lives as long
 // as the DLL, so its own reference count does not matter.
@@ -59,67 +54,6 @@ class ClassFactory final : public IClassFactory {
 
 // A library has at most this many classes.
 ClassFactory g_factories[] = {ClassFactory(0), ClassFactory(1), ClassFactory(2), ClassFactory(3)};
-
-LSTATUS set_value(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-  RegKey key;
-  LSTATUS status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr);
-  if (status != ERROR_SUCCESS) return status;
-  return RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
-SYSKIND this_syskind() { return sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32; }
-
-HRESULT register_server() {
-  const LibraryIdentity& library = library_identity();
-  const std::wstring path = module_path();
-  const std::wstring libid = guid_text(*library.libid);
-  const std::wstring version = std::to_wstring(library.major_version) + L"." + std::to_wstring(library.minor_version);
-  for (size_t i = 0; i < library.class_count; ++i) {
-    const ClassEntry& entry = library.classes[i];
-    const std::wstring clsid_key = L"CLSID\\" + guid_text(*entry.clsid);
-    const std::wstring prog_id = entry.prog_id;
-    const std::pair<std::wstring, std::pair<const wchar_t*, std::wstring>> values[] = {
-        {clsid_key, {nullptr, prog_id}},
-        {clsid_key + L"\\InprocServer32", {nullptr, path}},
-        {clsid_key + L"\\InprocServer32", {L"ThreadingModel", L"Apartment"}},
-        {clsid_key + L"\\ProgID", {nullptr, prog_id}},
-        {clsid_key + L"\\TypeLib", {nullptr, libid}},
-        {clsid_key + L"\\VERSION", {nullptr, version}},
-        {prog_id, {nullptr, prog_id}},
-        {prog_id + L"\\Clsid", {nullptr, guid_text(*entry.clsid)}},
-    };
-    for (const auto& [key, value] : values) {
-      LSTATUS status = set_value(HKEY_CLASSES_ROOT, key, value.first, value.second);
-      if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
-    }
-  }
-  // The type library, and with it each dual interface with the standard
-  // automation marshaller as its proxy.
-  ComPtr<ITypeLib> type_library;
-  HRESULT status = LoadTypeLibEx(path.c_str(), REGKIND_NONE, type_library.put());
-  if (FAILED(status)) return status;
-  std::wstring path_copy = path;
-  return RegisterTypeLib(type_library.get(), path_copy.data(), nullptr);
-}
-
-HRESULT unregister_server() {
-  const LibraryIdentity& library = library_identity();
-  // Missing keys are fine: unregistering twice does no harm.
-  UnRegisterTypeLib(*library.libid, library.major_version, library.minor_version, 0, this_syskind());
-  for (size_t i = 0; i < library.class_count; ++i) {
-    const ClassEntry& entry = library.classes[i];
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + guid_text(*entry.clsid)).c_str());
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, (L"CLSID\\" + guid_text(*entry.clsid)).c_str());
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, entry.prog_id);
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, entry.prog_id);
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"Interface\\" + guid_text(*entry.iid)).c_str());
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, (L"Interface\\" + guid_text(*entry.iid)).c_str());
-  }
-  RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"TypeLib\\" + guid_text(*library.libid)).c_str());
-  RegDeleteKeyW(HKEY_CLASSES_ROOT, (L"TypeLib\\" + guid_text(*library.libid)).c_str());
-  return S_OK;
-}
 
 }  // namespace
 
@@ -163,9 +97,15 @@ HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** obj
 
 HRESULT STDAPICALLTYPE DllCanUnloadNow() { return module_count() == 0 ? S_OK : S_FALSE; }
 
-HRESULT STDAPICALLTYPE DllRegisterServer() { return register_server(); }
+HRESULT STDAPICALLTYPE DllRegisterServer() { return register_library(Scope::machine); }
 
-HRESULT STDAPICALLTYPE DllUnregisterServer() { return unregister_server(); }
+HRESULT STDAPICALLTYPE DllUnregisterServer() { return unregister_library(Scope::machine); }
+
+// regsvr32 /n /i:user registers for the user only, /u /n /i:user removes that.
+HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR command_line) {
+  if (!command_line || CompareStringOrdinal(command_line, -1, L"user", -1, TRUE) != CSTR_EQUAL) return E_INVALIDARG;
+  return install ? register_library(Scope::user) : unregister_library(Scope::user);
+}
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
   // On FreeLibrary (not at process exit) hand back the cached type information.

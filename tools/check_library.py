@@ -22,7 +22,7 @@ COMMENTS = {
 }
 ALLOWED_IMPORTS = {"ADVAPI32.dll", "KERNEL32.dll", "msvcrt.dll", "ole32.dll", "OLEAUT32.dll", "USER32.dll",
                    "GDI32.dll", "SHELL32.dll", "SHLWAPI.dll", "MPR.dll", "VERSION.dll", "api-ms-win-crt-runtime-l1-1-0.dll"}
-EXPORTS = ["DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer", "DllUnregisterServer"]
+EXPORTS = ["DllCanUnloadNow", "DllGetClassObject", "DllInstall", "DllRegisterServer", "DllUnregisterServer"]
 
 passed = failed = 0
 

@@ -58,6 +58,11 @@ struct Classes {
 const Classes kMachine{HKEY_LOCAL_MACHINE};
 const Classes kUser{HKEY_CURRENT_USER};
 
+// The other bitness's registration of the library (left by its own test run
+// in the same prefix) keeps the keys that both halves share: the ProgID and
+// the type library's keys. The tests hold to that and never touch it.
+bool other_half_registered() { return kMachine.exists(kTypeLib + kOtherEntry); }
+
 class RegistrationTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -85,40 +90,47 @@ class RegistrationTest : public ::testing::Test {
 TEST_F(RegistrationTest, FailureHalfWayLeavesNothingBehind) {
   ASSERT_EQ(unregister_(), S_OK);
   ASSERT_FALSE(kMachine.exists(kClsid));
-  // Another copy was registered before, and the type library's key is
-  // volatile: no lasting key can be made under it, so the registration fails
-  // after the class, ProgID and interface keys were written.
+  // Another copy was registered before, and the interface's key is volatile:
+  // no lasting key can be made under it, so the registration fails after the
+  // class and ProgID keys were written. The shared keys come out as they went in.
   kMachine.set(kClsid + L"\\InprocServer32", L"C:\\elsewhere\\Lirrow.dll");
-  ASSERT_EQ(kMachine.create(kTypeLib, REG_OPTION_VOLATILE), ERROR_SUCCESS);
+  ASSERT_EQ(kMachine.create(kInterface, REG_OPTION_VOLATILE), ERROR_SUCCESS);
+  const std::wstring progid_before = kMachine.value(kProgId + L"\\Clsid");
+  const bool version_before = kMachine.exists(kTypeLib + L"\\4.0");
   EXPECT_EQ(register_(), HRESULT_FROM_WIN32(ERROR_CHILD_MUST_BE_VOLATILE));
   EXPECT_EQ(kMachine.value(kClsid + L"\\InprocServer32"), L"C:\\elsewhere\\Lirrow.dll");  // restored
   EXPECT_EQ(kMachine.value(kClsid + L"\\InprocServer32", L"ThreadingModel"), L"<missing>");
-  for (const std::wstring& key : {kClsid + L"\\ProgID", kClsid + L"\\TypeLib", kProgId, kInterface, kTypeLib + L"\\4.0"})
+  for (const std::wstring& key : {kClsid + L"\\ProgID", kClsid + L"\\TypeLib", kInterface + L"\\TypeLib", kTypeLib + kOwnEntry})
     EXPECT_FALSE(kMachine.exists(key)) << key;
-  EXPECT_TRUE(kMachine.exists(kTypeLib));  // not ours: it stays
+  EXPECT_EQ(kMachine.value(kProgId + L"\\Clsid"), progid_before);
+  EXPECT_EQ(kMachine.exists(kTypeLib + L"\\4.0"), version_before);
+  EXPECT_TRUE(kMachine.exists(kInterface));  // not ours: it stays
 
   // The other copy's registration is not ours to remove either.
   EXPECT_EQ(unregister_(), S_OK);
   EXPECT_EQ(kMachine.value(kClsid + L"\\InprocServer32"), L"C:\\elsewhere\\Lirrow.dll");
-  kMachine.remove_tree(kTypeLib);
+  kMachine.remove_tree(kInterface);
   kMachine.remove_tree(kClsid);
 }
 
 TEST_F(RegistrationTest, UnregistrationLeavesWhatOthersWrote) {
   ASSERT_EQ(register_(), S_OK);
-  // Another version of the type library, the other bitness's entry of ours,
-  // a category someone added to the class.
+  // Another version of the type library, the other bitness's entry of ours
+  // (the real one where that half is registered), a category someone added.
+  const bool other_half = other_half_registered();
   kMachine.set(kTypeLib + L"\\3.0\\0\\win32", L"C:\\old\\Lirrow.dll");
-  kMachine.set(kTypeLib + kOtherEntry, L"C:\\other\\Lirrow.dll");
+  if (!other_half) kMachine.set(kTypeLib + kOtherEntry, L"C:\\other\\Lirrow.dll");
+  const std::wstring other_entry = kMachine.value(kTypeLib + kOtherEntry);
   kMachine.set(kClsid + L"\\Implemented Categories\\{40FC6ED5-2438-11CF-A3DB-080036F12502}", L"");
   ASSERT_EQ(unregister_(), S_OK);
   EXPECT_EQ(kMachine.value(kTypeLib + L"\\3.0\\0\\win32"), L"C:\\old\\Lirrow.dll");
-  EXPECT_EQ(kMachine.value(kTypeLib + kOtherEntry), L"C:\\other\\Lirrow.dll");
+  EXPECT_EQ(kMachine.value(kTypeLib + kOtherEntry), other_entry);
   EXPECT_FALSE(kMachine.exists(kTypeLib + kOwnEntry));
   EXPECT_TRUE(kMachine.exists(kClsid + L"\\Implemented Categories"));
   EXPECT_EQ(kMachine.value(kClsid + L"\\InprocServer32"), L"<missing>");
   EXPECT_FALSE(kMachine.exists(kInterface));
-  kMachine.remove_tree(kTypeLib);
+  kMachine.remove_tree(kTypeLib + L"\\3.0");
+  if (!other_half) kMachine.remove_tree(kTypeLib + L"\\4.0");
   kMachine.remove_tree(kClsid);
 }
 
@@ -159,8 +171,12 @@ TEST_F(RegistrationTest, InstallWithAnyOtherCommandLineIsRefused) {
       EXPECT_EQ(install_(install, command_line), E_INVALIDARG) << (command_line ? command_line : L"(null)");
     }
   }
-  for (const Classes* classes : {&kMachine, &kUser})
-    for (const std::wstring& key : {kClsid, kProgId, kInterface, kTypeLib}) EXPECT_FALSE(classes->exists(key));
+  const bool other_half = other_half_registered();
+  for (const Classes* classes : {&kMachine, &kUser}) {
+    for (const std::wstring& key : {kClsid, kInterface}) EXPECT_FALSE(classes->exists(key)) << key;
+    for (const std::wstring& key : {kProgId, kTypeLib})
+      EXPECT_EQ(classes->exists(key), classes == &kMachine && other_half) << key;
+  }
 }
 
 }  // namespace

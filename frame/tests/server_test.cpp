@@ -133,14 +133,20 @@ TEST_F(ServerTest, RegistrationWritesAndRemovesEverything) {
   EXPECT_EQ(read_value(clsid + L"\\ProgID"), L"Lirrow.Lirrow");
   EXPECT_EQ(read_value(clsid + L"\\TypeLib"), L"{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA}");
   EXPECT_EQ(read_value(L"Lirrow.Lirrow\\Clsid"), L"{AC63C352-843F-408C-B60C-ED2ACC3147D4}");
-  EXPECT_TRUE(key_exists(libid + (sizeof(void*) == 8 ? L"\\4.0\\0\\win64" : L"\\4.0\\0\\win32")));
+  const std::wstring own_entry = libid + (sizeof(void*) == 8 ? L"\\4.0\\0\\win64" : L"\\4.0\\0\\win32");
+  const std::wstring other_entry = libid + (sizeof(void*) == 8 ? L"\\4.0\\0\\win32" : L"\\4.0\\0\\win64");
+  EXPECT_TRUE(key_exists(own_entry));
   EXPECT_EQ(read_value(iid), L"_Lirrow");
   EXPECT_EQ(read_value(iid + L"\\ProxyStubClsid32"), L"{00020424-0000-0000-C000-000000000046}");
   EXPECT_EQ(read_value(iid + L"\\TypeLib"), L"{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA}");
 
+  // The other bitness's registration (left by its own run of these tests)
+  // keeps the keys that both halves share.
+  const bool other_half = key_exists(other_entry);
   ASSERT_EQ(server.unregister_server(), S_OK);
   ASSERT_EQ(server.unregister_server(), S_OK);
-  for (const auto& key : {clsid, libid, iid, std::wstring(L"Lirrow.Lirrow")}) EXPECT_FALSE(key_exists(key)) << key;
+  for (const auto& key : {clsid, iid, own_entry}) EXPECT_FALSE(key_exists(key)) << key;
+  for (const auto& key : {libid, std::wstring(L"Lirrow.Lirrow")}) EXPECT_EQ(key_exists(key), other_half) << key;
 
   // Leave the library registered for the script tests that follow.
   ASSERT_EQ(server.register_server(), S_OK);

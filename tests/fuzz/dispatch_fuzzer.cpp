@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "failing_host.h"
+#include "process_counts.h"
 #include "random_arguments.h"
 #include "server_library.h"
 
@@ -113,28 +114,6 @@ bool documented_dispatch_status(HRESULT status) {
 }
 
 // ---- resource counts ----
-
-// GDI objects of this process: the platform's count, or where that answers
-// nothing (Wine), the live entries of the handle table, probed by index.
-DWORD gdi_object_count() {
-  DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (count) return count;
-  for (ULONG_PTR index = 1; index < 0x10000; ++index)
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(index))) ++count;
-  return count;
-}
-
-// Kernel handles of this process: the platform's count, or where that
-// answers nothing (Wine), the handle values that name an open object.
-DWORD handle_count() {
-  DWORD count = 0;
-  if (GetProcessHandleCount(GetCurrentProcess(), &count) && count) return count;
-  for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
-    DWORD flags = 0;
-    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
-  }
-  return count;
-}
 
 // Both counts must see one more object while one is open, or the leak
 // checks below would prove nothing.

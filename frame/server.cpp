@@ -8,6 +8,7 @@
 #include "dispatch.h"
 #include "owners.h"
 #include "registration.h"
+#include "thread_block.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -16,6 +17,7 @@ namespace frame {
 namespace {
 
 std::atomic<long> g_module_count{0};
+std::atomic<long> g_locks{0};  // LockServer(TRUE) calls not yet undone
 
 // One class object per class, for all of them the same code; it lives as long
 // as the DLL, so its own reference count does not matter.
@@ -25,12 +27,13 @@ class ClassFactory final : public IClassFactory {
 
   STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
     if (!object) return E_POINTER;
+    *object = nullptr;
+    if (absent(&riid)) return E_INVALIDARG;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
       *object = static_cast<IClassFactory*>(this);
       AddRef();
       return S_OK;
     }
-    *object = nullptr;
     return E_NOINTERFACE;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
@@ -39,12 +42,23 @@ class ClassFactory final : public IClassFactory {
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
+    if (absent(&riid)) return E_INVALIDARG;
     if (outer) return CLASS_E_NOAGGREGATION;
     return library_identity().classes[index_].create(riid, object);
   }
+  // An unlock without a lock is refused: it would let the library unload
+  // under a living instance.
   STDMETHODIMP LockServer(BOOL lock) override {
-    if (lock) module_add_ref();
-    else module_release();
+    if (lock) {
+      ++g_locks;
+      module_add_ref();
+      return S_OK;
+    }
+    long held = g_locks.load();
+    do {
+      if (held <= 0) return E_UNEXPECTED;
+    } while (!g_locks.compare_exchange_weak(held, held - 1));
+    module_release();
     return S_OK;
   }
 
@@ -89,6 +103,7 @@ extern "C" {
 HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
+  if (absent(&clsid) || absent(&riid)) return E_INVALIDARG;
   const LibraryIdentity& library = library_identity();
   for (size_t i = 0; i < library.class_count && i < std::size(g_factories); ++i)
     if (IsEqualCLSID(clsid, *library.classes[i].clsid)) return g_factories[i].QueryInterface(riid, object);
@@ -108,8 +123,13 @@ HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR command_line) {
 }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
-  // On FreeLibrary (not at process exit) hand back the cached type information.
-  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) release_dispatch_tables();
+  // On FreeLibrary (not at process exit) hand back the cached type
+  // information and the runtime's exception reserve: a host that loads and
+  // frees the library again and again must not pay for each load.
+  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+    release_dispatch_tables();
+    release_runtime();
+  }
   return TRUE;
 }
 

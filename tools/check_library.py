@@ -79,7 +79,12 @@ def main():
         # The interfaces' flag word as the binary holds it: the platform's
         # reader leaves the automation bit out when it reports a dual
         # interface's dispatch half, so the text dump cannot show it.
-        flags = interface_flags(resource_bytes(resources, '"TYPELIB"'))
+        typelib = resource_bytes(resources, '"TYPELIB"')
+        # The header's two locales: that of the texts, and the library's own
+        # (what it is registered under).
+        locales = struct.unpack_from("<II", typelib, 0x0C) if typelib[:4] == b"MSFT" else None
+        check(arch + " language-neutral library with English texts", locales == (0x0409, 0), str(locales))
+        flags = interface_flags(typelib)
         check(arch + " interface flags 0x11d0", flags and all(f == 0x11D0 for f in flags), str([hex(f) for f in flags]))
         for class_upper, iid in iids.items():
             block = re.search(r'^1 "_IID_%s"\nBEGIN\n(.*?)\nEND' % class_upper, resources, re.M | re.S)

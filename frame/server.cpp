@@ -122,7 +122,22 @@ HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR command_line) {
   return install ? register_library(Scope::user) : unregister_library(Scope::user);
 }
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
+#ifndef _WIN64
+  // The 32-bit runtime registers the library's unwind tables with the
+  // threading library at every load, which keeps a thread record (two
+  // handles), a few hundred bytes and a thread-local slot that no unload gives
+  // back; after about a thousand loads the host runs out of slots and aborts.
+  // The x86 library therefore stays in the process once loaded: a host that
+  // frees it and loads it again gets the same copy, and cycles cost nothing.
+  if (reason == DLL_PROCESS_ATTACH) {
+    HMODULE pinned = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(module), &pinned);
+  }
+#else
+  (void)module;
+#endif
   // On FreeLibrary (not at process exit) hand back the cached type
   // information and the runtime's exception reserve: a host that loads and
   // frees the library again and again must not pay for each load.

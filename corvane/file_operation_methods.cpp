@@ -1,5 +1,6 @@
 // CopyFiles, MoveFiles and DeleteFolderOrFile.
 
+#include <optional>
 #include <string>
 
 #include "frame/arguments.h"
@@ -50,14 +51,17 @@ bool same_file(const AnsiText& a, const AnsiText& b) {
 STDMETHODIMP CorvaneObject::CopyFiles(BSTR* SourcePath, BSTR* DestanationPath, VARIANT_BOOL* ReWrite,
                                       VARIANT_BOOL* result) {
   return run(result, [&] {
-    AnsiText source(text_of(SourcePath));
-    AnsiText destination(text_of(DestanationPath));
+    // A name that the code page cannot hold copies nothing, and neither
+    // variable is written.
+    std::optional<AnsiText> source = frame::exact_ansi(text_of(SourcePath));
+    std::optional<AnsiText> destination = frame::exact_ansi(text_of(DestanationPath));
+    if (!source || !destination) return false;
     // ReWrite is handed on as the fail-if-exists flag: true keeps an
     // existing destination and the copy fails.
     BOOL fail_if_exists = frame::value_of(ReWrite);
-    bool copied = CopyFileA(source.c_str(), destination.c_str(), fail_if_exists) != FALSE;
-    frame::assign(SourcePath, source.wide());
-    frame::assign(DestanationPath, destination.wide());
+    bool copied = CopyFileA(source->c_str(), destination->c_str(), fail_if_exists) != FALSE;
+    frame::assign(SourcePath, source->wide());
+    frame::assign(DestanationPath, destination->wide());
     return copied;
   });
 }
@@ -65,6 +69,11 @@ STDMETHODIMP CorvaneObject::CopyFiles(BSTR* SourcePath, BSTR* DestanationPath, V
 STDMETHODIMP CorvaneObject::MoveFiles(BSTR* SourcePath, BSTR* DestanationPath, VARIANT_BOOL* ReWrite,
                                       VARIANT_BOOL* result) {
   return run(result, [&] {
+    // A name that the code page cannot hold moves nothing and replaces
+    // nothing, and neither variable is written.
+    std::optional<AnsiText> source = frame::exact_ansi(text_of(SourcePath));
+    std::optional<AnsiText> destination = frame::exact_ansi(text_of(DestanationPath));
+    if (!source || !destination) return false;
     bool replace = false;
     if (ReWrite && *ReWrite == VARIANT_TRUE) {
       _Corvane* self = this;
@@ -72,20 +81,18 @@ STDMETHODIMP CorvaneObject::MoveFiles(BSTR* SourcePath, BSTR* DestanationPath, V
       raise_failure(self->FolderOrFileExist(DestanationPath, &found));
       replace = found != VARIANT_FALSE;
     }
-    AnsiText source(text_of(SourcePath));
-    AnsiText destination(text_of(DestanationPath));
     bool moved;
-    if (replace && !is_directory(destination)) {
+    if (replace && !is_directory(*destination)) {
       // The existing destination file goes only as part of a move that
       // succeeds, and never when it is the source itself.
-      moved = !same_file(source, destination) &&
-              MoveFileExA(source.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+      moved = !same_file(*source, *destination) &&
+              MoveFileExA(source->c_str(), destination->c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
     } else {
       // A destination directory stays, and the move onto it fails.
-      moved = MoveFileA(source.c_str(), destination.c_str()) != FALSE;
+      moved = MoveFileA(source->c_str(), destination->c_str()) != FALSE;
     }
-    frame::assign(SourcePath, source.wide());
-    frame::assign(DestanationPath, destination.wide());
+    frame::assign(SourcePath, source->wide());
+    frame::assign(DestanationPath, destination->wide());
     return moved;
   });
 }
@@ -95,25 +102,31 @@ namespace {
 // A file or a whole directory to the recycle bin, the user asked first or not.
 // The shell recycles only absolute paths (a relative one it deletes for good)
 // and reads a list of paths, so the path is made absolute and cut at its
-// first NUL.
-void recycle(std::wstring_view path_text, bool confirm) {
-  AnsiText path(path_text.substr(0, path_text.find(L'\0')));
-  std::string absolute(MAX_PATH, '\0');
-  DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(absolute.size()), absolute.data(), nullptr);
+// first NUL. The shell reads the path as a pattern: when the code page cannot
+// hold the absolute path (the caller's text or the current directory), its
+// "?" would send other files to the bin, so nothing is recycled (false).
+bool recycle(std::wstring_view path_text, bool confirm) {
+  std::wstring path(path_text.substr(0, path_text.find(L'\0')));
+  std::wstring absolute(MAX_PATH, L'\0');
+  DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(absolute.size()), absolute.data(), nullptr);
   if (length >= absolute.size()) {
-    absolute.assign(length, '\0');
-    length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(absolute.size()), absolute.data(), nullptr);
+    absolute.assign(length, L'\0');
+    length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(absolute.size()), absolute.data(), nullptr);
   }
   absolute.resize(length < absolute.size() ? length : 0);
-  absolute.append(2, '\0');  // the end of the one-entry list
+  std::optional<AnsiText> ansi = frame::exact_ansi(absolute);
+  if (!ansi) return false;
+  std::string list(ansi->c_str());
+  list.append(2, '\0');  // the end of the one-entry list
 
   SHFILEOPSTRUCTA operation{};
   operation.hwnd = nullptr;
   operation.wFunc = FO_DELETE;
-  operation.pFrom = absolute.c_str();
+  operation.pFrom = list.c_str();
   operation.pTo = nullptr;
   operation.fFlags = static_cast<FILEOP_FLAGS>(confirm ? FOF_ALLOWUNDO : FOF_ALLOWUNDO | FOF_NOCONFIRMATION);
   SHFileOperationA(&operation);
+  return true;
 }
 
 }  // namespace
@@ -122,16 +135,16 @@ STDMETHODIMP CorvaneObject::DeleteFolderOrFile(BSTR* Path, VARIANT_BOOL* Recycle
                                                VARIANT_BOOL* result) {
   return run(result, [&] {
     try {
-      if (RecycleBin && *RecycleBin) {
-        recycle(text_of(Path), WithConfirm && *WithConfirm);
-        return true;
-      }
-      AnsiText path(text_of(Path));
-      bool existed = exists(path);
-      DeleteFileA(path.c_str());
-      frame::assign(Path, path.wide());
+      if (RecycleBin && *RecycleBin) return recycle(text_of(Path), WithConfirm && *WithConfirm);
+      // A name that the code page cannot hold deletes nothing (false), and
+      // the variable is not written.
+      std::optional<AnsiText> path = frame::exact_ansi(text_of(Path));
+      if (!path) return false;
+      bool existed = exists(*path);
+      DeleteFileA(path->c_str());
+      frame::assign(Path, path->wide());
       // A path that is still there (a locked file, a directory) was not deleted.
-      return !(existed && exists(path));
+      return !(existed && exists(*path));
     } catch (const frame::RuntimeError&) {
       return false;
     } catch (const std::bad_alloc&) {

@@ -21,6 +21,9 @@ using frame::text_of;
 
 STDMETHODIMP CorvaneObject::FolderOrFileExist(BSTR* Path, VARIANT_BOOL* result) {
   return run(result, [&] {
+    // A name that the code page cannot hold names nothing, and the variable
+    // is not written: its "?" would make it a pattern for the caller's next call.
+    if (!frame::exact_ansi(text_of(Path))) return false;
     return frame::with_ansi(Path, [](char* path) { return PathFileExistsA(path) != FALSE; });
   });
 }
@@ -43,9 +46,10 @@ std::wstring time_text(const SYSTEMTIME& time) {
 
 STDMETHODIMP CorvaneObject::FolderOrFileTimeCreate(BSTR* Path, BSTR* result) {
   return run(result, [&] {
-    AnsiText path(text_of(Path));
+    // A name that the code page cannot hold names no file.
+    std::optional<AnsiText> path = frame::exact_ansi(text_of(Path));
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) frame::raise(frame::kFileNotFound);
+    if (!path || !GetFileAttributesExA(path->c_str(), GetFileExInfoStandard, &data)) frame::raise(frame::kFileNotFound);
     // Local time with the offset in force now, to whole seconds.
     FILETIME local;
     SYSTEMTIME time;
@@ -63,13 +67,15 @@ namespace {
 // One file opened for comparison: read-only, sharing read and write with other
 // programs. A path that names no existing file gives no handle and nothing is
 // created; a path that exists but cannot be opened raises the open's error.
+// A name that the code page cannot hold names no file.
 std::optional<frame::Handle> open_for_compare(std::wstring_view path_text) {
-  AnsiText path(path_text);
-  frame::Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  std::optional<AnsiText> path = frame::exact_ansi(path_text);
+  if (!path) return std::nullopt;
+  frame::Handle file(CreateFileA(path->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (file) return file;
   DWORD error = GetLastError();
-  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  if (GetFileAttributesA(path->c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
   frame::raise(runtime_error_for(error));
 }
 
@@ -104,16 +110,19 @@ STDMETHODIMP CorvaneObject::FileIdentify(BSTR* FirstFilePath, BSTR* SecondFilePa
 
 STDMETHODIMP CorvaneObject::DOSPath(BSTR* Path, BSTR* result) {
   return run(result, [&] {
-    AnsiText path(text_of(Path));
+    // A name that the code page cannot hold has no short form, and the
+    // variable is not written (the platform may read each "?" as a pattern).
+    std::optional<AnsiText> path = frame::exact_ansi(text_of(Path));
+    if (!path) return std::wstring();
     AnsiText buffer = AnsiText::buffer(256, ' ');
-    DWORD length = GetShortPathNameA(path.c_str(), buffer.data(), 256);
+    DWORD length = GetShortPathNameA(path->c_str(), buffer.data(), 256);
     if (length >= 256) {
       // The short form did not fit: the platform told the size it needs.
       buffer = AnsiText::buffer(length, ' ');
-      DWORD again = GetShortPathNameA(path.c_str(), buffer.data(), length);
+      DWORD again = GetShortPathNameA(path->c_str(), buffer.data(), length);
       length = again < length ? again : 0;
     }
-    frame::assign(Path, path.wide());
+    frame::assign(Path, path->wide());
     return buffer.wide(length);
   });
 }
@@ -146,15 +155,17 @@ std::string string_table_of(const std::vector<char>& data) {
 STDMETHODIMP CorvaneObject::GetDllDescription(BSTR* FilePath, BSTR* result) {
   return run(result, [&] {
     std::wstring none;
-    AnsiText path(text_of(FilePath));
+    // A name that the code page cannot hold names no module.
+    std::optional<AnsiText> path = frame::exact_ansi(text_of(FilePath));
+    if (!path) return none;
     // No module has a longer path; the platform's version reader is not safe
     // with one (it crashed on a 40,000-character path).
-    if (std::strlen(path.c_str()) >= MAX_PATH) return none;
+    if (std::strlen(path->c_str()) >= MAX_PATH) return none;
     DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    DWORD size = GetFileVersionInfoSizeA(path->c_str(), &handle);
     if (size == 0) return none;
     std::vector<char> data(size);
-    if (!GetFileVersionInfoA(path.c_str(), handle, size, data.data())) return none;
+    if (!GetFileVersionInfoA(path->c_str(), handle, size, data.data())) return none;
     std::string value_path = string_table_of(data) + kDescriptionValue;
     void* value = nullptr;
     UINT length = 0;

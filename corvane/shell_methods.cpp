@@ -2,6 +2,7 @@
 // ShowGarbage and FileAssociation: the shell and the file-type registry.
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "corvane_object.h"  // windows.h, which the shell headers below need
@@ -63,20 +64,24 @@ STDMETHODIMP CorvaneObject::ChooseFolder(LONG* hWnd, FolderType* WhereLook, BSTR
 
 STDMETHODIMP CorvaneObject::SetCurrentDir(BSTR* dirpath) {
   return run_void([&] {
-    // A missing directory changes nothing.
+    // A missing directory changes nothing; nor does a name that the code page
+    // cannot hold, and the variable is not written.
+    if (!frame::exact_ansi(text_of(dirpath))) return;
     frame::with_ansi(dirpath, [](char* path) { return SetCurrentDirectoryA(path); });
   });
 }
 
 STDMETHODIMP CorvaneObject::FolderOrFileProperties(BSTR* Path, LONG* hWnd) {
   return run_void([&] {
-    AnsiText path(text_of(Path));
+    // A name that the code page cannot hold names no file: no dialog.
+    std::optional<AnsiText> path = frame::exact_ansi(text_of(Path));
+    if (!path) return;
     SHELLEXECUTEINFOA execute{};
     execute.cbSize = sizeof execute;
     execute.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     execute.hwnd = window_of(hWnd);
     execute.lpVerb = "properties";
-    execute.lpFile = path.c_str();
+    execute.lpFile = path->c_str();
     execute.lpParameters = "";
     execute.lpDirectory = "";
     execute.nShow = 0;
@@ -120,9 +125,15 @@ bool write_default(const std::string& key_name, const char* sub_key, const std::
 STDMETHODIMP CorvaneObject::FileAssociation(BSTR* Extention, BSTR* ProgrammName, BSTR* ProgrammPath,
                                             VARIANT_BOOL* result) {
   return run(result, [&] {
-    std::string extension = AnsiText(text_of(Extention)).c_str();
-    std::string name = AnsiText(text_of(ProgrammName)).c_str();
-    std::string command = std::string(AnsiText(text_of(ProgrammPath)).c_str()) + " %1";
+    std::optional<AnsiText> extension_text = frame::exact_ansi(text_of(Extention));
+    std::optional<AnsiText> name_text = frame::exact_ansi(text_of(ProgrammName));
+    std::optional<AnsiText> path_text = frame::exact_ansi(text_of(ProgrammPath));
+    // A text that the code page cannot hold would write under a "?" name
+    // that other texts share (and register a program that is not there).
+    if (!extension_text || !name_text || !path_text) return false;
+    std::string extension = extension_text->c_str();
+    std::string name = name_text->c_str();
+    std::string command = std::string(path_text->c_str()) + " %1";
     // An empty name would set the default value of the classes root itself.
     if (extension.empty() || name.empty()) return false;
     // Every write is made, in this order, whatever the earlier ones answered.

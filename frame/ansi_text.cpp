@@ -49,6 +49,12 @@ std::wstring AnsiText::wide_until_nul() const {
   return decode(all.substr(0, all.find('\0')));
 }
 
+std::optional<AnsiText> exact_ansi(std::wstring_view text) {
+  AnsiText ansi(text);
+  if (ansi.wide() != text) return std::nullopt;
+  return ansi;
+}
+
 wchar_t ansi_char(unsigned char byte) {
   char source = static_cast<char>(byte);
   wchar_t result = 0;

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -37,6 +38,13 @@ class AnsiText {
   AnsiText() = default;
   std::string bytes_;
 };
+
+// The ANSI form of a path only when it gives back exactly the same text. A
+// character that the code page lacks would become its default character "?",
+// which the file system and the shell read as a wildcard: such a path could
+// name other files, so it is refused and names none. Wildcards the caller
+// wrote stay, since they survive the round trip.
+std::optional<AnsiText> exact_ansi(std::wstring_view text);
 
 // A caller's string variable handed to an "A" function: the call gets the
 // 8-bit copy, and afterwards the copy (with anything the call wrote into it)

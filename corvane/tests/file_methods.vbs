@@ -1,5 +1,6 @@
 ' The file queries and file operations from VBScript: existence, times,
-' content identity, short paths, descriptions, copy, move and delete.
+' content identity, short paths, descriptions, copy, move and delete, and
+' names that the code page holds or lacks.
 Dim lib : Set lib = CreateObject("Corvane.Corvane")
 Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
 Dim work : work = fso.GetSpecialFolder(2) & "\corvane_files"
@@ -142,6 +143,61 @@ Check "file deleted", fso.FileExists(work & "\d.txt"), False
 Check "delete a missing path", lib.DeleteFolderOrFile(work & "\d.txt", False, False), True
 Check "delete a folder directly", lib.DeleteFolderOrFile(work & "\crate", False, False), False
 Check "folder stays", fso.FolderExists(work & "\crate"), True
+'
+' Names that the run's code page holds and lacks (arguments 1 and 2). A
+' character the page lacks would come back as "?", a pattern naming the
+' neighbours xa.txt and xb.txt.
+Dim held : held = WScript.Arguments(1)
+Dim lacking : lacking = WScript.Arguments(2)
+Dim cp : cp = work & "\cp"
+fso.CreateFolder cp
+WriteText cp & "\xa.txt", "same"
+WriteText cp & "\xb.txt", "same"
+WriteText cp & "\x" & lacking & ".txt", "same"
+WriteText cp & "\x" & held & ".txt", "held"
+Sub CheckNeighbours(label)
+  Check label & ": xa.txt kept", ReadText(cp & "\xa.txt"), "same"
+  Check label & ": xb.txt kept", ReadText(cp & "\xb.txt"), "same"
+  Check label & ": the lacking name kept", ReadText(cp & "\x" & lacking & ".txt"), "same"
+End Sub
+
+Dim odd : odd = cp & "\x" & lacking & ".txt"
+Dim arg : arg = odd
+Check "lacking: exists", lib.FolderOrFileExist(arg), False
+Check "lacking: short path", lib.DOSPath(arg), ""
+Check "lacking: size", lib.FolderOrFileSize(arg, 1), "0"
+Check "lacking: identify", lib.FileIdentify(arg, cp & "\xa.txt"), False
+Check "lacking: copy from", lib.CopyFiles(arg, cp & "\copy.txt", False), False
+Check "lacking: copy onto", lib.CopyFiles(cp & "\xa.txt", arg, False), False
+Check "lacking: move onto", lib.MoveFiles(cp & "\xa.txt", arg, True), False
+Check "lacking: move from", lib.MoveFiles(arg, cp & "\moved.txt", False), False
+Check "lacking: delete", lib.DeleteFolderOrFile(arg, False, False), False
+Check "lacking: recycle", lib.DeleteFolderOrFile(arg, True, False), False
+Check "lacking: variable never written", arg, odd
+Check "lacking: nothing copied or moved", fso.FileExists(cp & "\copy.txt") Or fso.FileExists(cp & "\moved.txt"), False
+CheckNeighbours "lacking"
+On Error Resume Next
+text = lib.FolderOrFileTimeCreate(arg)
+Check "lacking: time is error 53", Err.Number, 53
+Err.Clear
+On Error GoTo 0
+
+Dim kept : kept = cp & "\x" & held & ".txt"
+arg = kept
+Check "held: exists", lib.FolderOrFileExist(arg), True
+Check "held: size", lib.FolderOrFileSize(arg, 1), "4"
+Check "held: short path names it", ReadText(lib.DOSPath(arg)), "held"
+CheckTrue "held: time", lib.FolderOrFileTimeCreate(arg) <> ""
+Check "held: copy", lib.CopyFiles(arg, cp & "\c" & held & ".txt", False), True
+Check "held: identify", lib.FileIdentify(arg, cp & "\c" & held & ".txt"), True
+Check "held: move", lib.MoveFiles(cp & "\c" & held & ".txt", cp & "\m" & held & ".txt", True), True
+Check "held: moved", ReadText(cp & "\m" & held & ".txt"), "held"
+Check "held: delete", lib.DeleteFolderOrFile(cp & "\m" & held & ".txt", False, False), True
+Check "held: deleted", fso.FileExists(cp & "\m" & held & ".txt"), False
+Check "held: variable as written", arg, kept
+Check "held: recycle", lib.DeleteFolderOrFile(arg, True, False), True
+Check "held: recycled", fso.FileExists(kept), False
+CheckNeighbours "held"
 
 fso.DeleteFolder work, True
 Summary "corvane_file_methods.vbs"

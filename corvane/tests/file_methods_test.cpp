@@ -8,6 +8,9 @@
 
 #include <shellapi.h>
 
+#include <string>
+#include <tuple>
+
 
 namespace {
 
@@ -72,13 +75,159 @@ class FileMethods : public ::testing::Test {
   std::wstring folder;
 };
 
-TEST_F(FileMethods, ExistenceWritesBackTheEightBitText) {
-  // U+0416 has no place in the ANSI code page here: it comes back as "?".
-  Text path(folder + L"\\\u0416.txt");
-  VARIANT_BOOL found = 7;
-  ASSERT_EQ(corvane->FolderOrFileExist(&path.value, &found), S_OK);
-  EXPECT_EQ(found, VARIANT_FALSE);
-  EXPECT_EQ(path.str(), folder + L"\\?.txt");
+// Names that the running ANSI code page holds and lacks: 1252 holds U+00E9
+// and lacks U+0416, 1251 the other way round. A character the page lacks
+// would become "?", a pattern that names the neighbours xa.txt and xb.txt.
+class CodePageNames : public FileMethods {
+ protected:
+  void SetUp() override {
+    FileMethods::SetUp();
+    // The test runs once per code page; the runner says which it set up.
+    wchar_t expected[16] = {};
+    if (GetEnvironmentVariableW(L"CORVANE_EXPECT_ACP", expected, 16)) {
+      ASSERT_EQ(GetACP(), std::stoul(expected));
+    }
+    ASSERT_TRUE(GetACP() == 1252 || GetACP() == 1251) << GetACP();
+    bool cyrillic = GetACP() == 1251;
+    held = cyrillic ? L"\u0416" : L"\u00e9";
+    lacking = cyrillic ? L"\u00e9" : L"\u0416";
+    for (const wchar_t* name : {L"xa.txt", L"xb.txt"}) write(at(name), "same");
+    write(at(L"x" + lacking + L".txt"), "same");
+    write(at(L"x" + held + L".txt"), "held");
+  }
+  // Every file of the folder is still there with its content.
+  void expect_neighbours_intact() {
+    EXPECT_EQ(read(at(L"xa.txt")), "same");
+    EXPECT_EQ(read(at(L"xb.txt")), "same");
+    EXPECT_EQ(read(at(L"x" + lacking + L".txt")), "same");
+  }
+  VARIANT_BOOL copy(const std::wstring& from, const std::wstring& to) {
+    Text source(from), destination(to);
+    VARIANT_BOOL rewrite = VARIANT_FALSE, copied = 7;
+    EXPECT_EQ(corvane->CopyFiles(&source.value, &destination.value, &rewrite, &copied), S_OK);
+    EXPECT_EQ(source.str(), from);
+    EXPECT_EQ(destination.str(), to);
+    return copied;
+  }
+  // A one-path query: its status, its result as text, and the variable after it.
+  template <class Call>
+  std::tuple<HRESULT, std::wstring, std::wstring> ask(const std::wstring& path, Call call) {
+    Text text(path);
+    VARIANT answer;
+    VariantInit(&answer);
+    HRESULT status = call(&text.value, &answer);
+    VariantChangeType(&answer, &answer, 0, VT_BSTR);
+    std::wstring shown = V_VT(&answer) == VT_BSTR ? std::wstring(frame::text_of(V_BSTR(&answer))) : L"<none>";
+    VariantClear(&answer);
+    return {status, shown, text.str()};
+  }
+  std::wstring held, lacking;
+};
+
+TEST_F(CodePageNames, QueriesOfANameThePageLacksFindNothing) {
+  std::wstring module = at(L"m" + lacking + L".dll");
+  ASSERT_TRUE(CopyFileW(dist_path(L"Corvane.dll").c_str(), module.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(dist_path(L"Corvane.dll").c_str(), at(L"ma.dll").c_str(), FALSE));
+  auto exist = [&](BSTR* path, VARIANT* answer) {
+    V_VT(answer) = VT_BOOL;
+    return corvane->FolderOrFileExist(path, &V_BOOL(answer));
+  };
+  auto text_answer = [&](HRESULT (STDMETHODCALLTYPE _Corvane::*method)(BSTR*, BSTR*)) {
+    return [this, method](BSTR* path, VARIANT* answer) {
+      V_VT(answer) = VT_BSTR;
+      V_BSTR(answer) = nullptr;
+      return (corvane.get()->*method)(path, &V_BSTR(answer));
+    };
+  };
+  auto size = [&](BSTR* path, VARIANT* answer) {
+    SizeMode bytes = Bytes;
+    V_VT(answer) = VT_BSTR;
+    V_BSTR(answer) = nullptr;
+    return corvane->FolderOrFileSize(path, &bytes, &V_BSTR(answer));
+  };
+  auto identical = [&](BSTR* path, VARIANT* answer) {
+    Text same(at(L"xa.txt"));
+    V_VT(answer) = VT_BOOL;
+    return corvane->FileIdentify(path, &same.value, &V_BOOL(answer));
+  };
+  using Answer = std::tuple<HRESULT, std::wstring, std::wstring>;
+  std::wstring name = at(L"x" + lacking + L".txt");
+  // The variable keeps the caller's text: "?" written back would be a pattern.
+  EXPECT_EQ(ask(name, exist), Answer(S_OK, L"0", name));
+  EXPECT_EQ(ask(name, text_answer(&_Corvane::DOSPath)), Answer(S_OK, L"", name));
+  EXPECT_EQ(ask(name, size), Answer(S_OK, L"0", name));
+  EXPECT_EQ(ask(name, identical), Answer(S_OK, L"0", name));
+  EXPECT_EQ(ask(name, text_answer(&_Corvane::FolderOrFileTimeCreate)), Answer(kFileNotFound, L"", name));
+  EXPECT_EQ(ask(module, text_answer(&_Corvane::GetDllDescription)), Answer(S_OK, L"", module));
+  expect_neighbours_intact();
+
+  // The same questions about a name the page holds are answered.
+  std::wstring kept = at(L"x" + held + L".txt");
+  EXPECT_EQ(ask(kept, exist), Answer(S_OK, L"-1", kept));
+  EXPECT_EQ(ask(kept, size), Answer(S_OK, L"4", kept));
+  auto [status, short_form, variable] = ask(kept, text_answer(&_Corvane::DOSPath));
+  EXPECT_EQ(variable, kept);
+  EXPECT_EQ(read(short_form), "held") << short_form;
+  EXPECT_NE(std::get<1>(ask(kept, text_answer(&_Corvane::FolderOrFileTimeCreate))), L"");
+  std::wstring held_module = at(L"m" + held + L".dll");
+  ASSERT_TRUE(CopyFileW(dist_path(L"Corvane.dll").c_str(), held_module.c_str(), FALSE));
+  EXPECT_EQ(std::get<1>(ask(held_module, text_answer(&_Corvane::GetDllDescription))), L"ActiveX DLL");
+  write(at(L"y" + held + L".txt"), "same");
+  EXPECT_EQ(std::get<1>(ask(at(L"y" + held + L".txt"), identical)), L"-1");
+}
+
+TEST_F(CodePageNames, OperationsOnANameThePageLacksTouchNothing) {
+  std::wstring name = at(L"x" + lacking + L".txt");
+  EXPECT_EQ(copy(name, at(L"copy.txt")), VARIANT_FALSE);
+  EXPECT_EQ(copy(at(L"xa.txt"), name), VARIANT_FALSE);
+  EXPECT_EQ(move(name, at(L"moved.txt"), VARIANT_TRUE), VARIANT_FALSE);
+  EXPECT_EQ(move(at(L"xa.txt"), name, VARIANT_TRUE), VARIANT_FALSE);
+  EXPECT_EQ(move(at(L"xa.txt"), name, VARIANT_FALSE), VARIANT_FALSE);
+  for (VARIANT_BOOL recycle : {VARIANT_FALSE, VARIANT_TRUE}) {
+    Text text(name);
+    VARIANT_BOOL no = VARIANT_FALSE, done = 7;
+    EXPECT_EQ(corvane->DeleteFolderOrFile(&text.value, &recycle, &no, &done), S_OK);
+    EXPECT_EQ(done, VARIANT_FALSE) << recycle;
+    EXPECT_EQ(text.str(), name);
+  }
+  EXPECT_FALSE(exists(at(L"copy.txt")));
+  EXPECT_FALSE(exists(at(L"moved.txt")));
+  expect_neighbours_intact();
+
+  // A relative path is recycled by its absolute form, which a current
+  // directory the page lacks would turn into a pattern as well.
+  std::wstring odd_folder = at(L"d" + lacking), neighbour_folder = at(L"da");
+  ASSERT_TRUE(CreateDirectoryW(odd_folder.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(neighbour_folder.c_str(), nullptr));
+  write(odd_folder + L"\\inner.txt", "inner");
+  write(neighbour_folder + L"\\inner.txt", "neighbour");
+  wchar_t previous[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(odd_folder.c_str()));
+  EXPECT_EQ(remove(L"inner.txt", VARIANT_TRUE, VARIANT_FALSE), VARIANT_FALSE);
+  SetCurrentDirectoryW(previous);
+  EXPECT_EQ(read(odd_folder + L"\\inner.txt"), "inner");
+  EXPECT_EQ(read(neighbour_folder + L"\\inner.txt"), "neighbour");
+}
+
+TEST_F(CodePageNames, OperationsOnANameThePageHoldsAreDone) {
+  std::wstring name = at(L"x" + held + L".txt");
+  EXPECT_EQ(copy(name, at(L"c" + held + L".txt")), VARIANT_TRUE);
+  EXPECT_EQ(read(at(L"c" + held + L".txt")), "held");
+  EXPECT_EQ(move(at(L"c" + held + L".txt"), at(L"m" + held + L".txt"), VARIANT_TRUE), VARIANT_TRUE);
+  EXPECT_EQ(read(at(L"m" + held + L".txt")), "held");
+  EXPECT_EQ(remove(at(L"m" + held + L".txt"), VARIANT_FALSE, VARIANT_FALSE), VARIANT_TRUE);
+  EXPECT_FALSE(exists(at(L"m" + held + L".txt")));
+  EXPECT_EQ(remove(name, VARIANT_TRUE, VARIANT_FALSE), VARIANT_TRUE);
+  EXPECT_FALSE(exists(name));
+  expect_neighbours_intact();
+  // Wildcards the caller wrote are still the caller's patterns.
+  write(at(L"t1.tmp"), "1");
+  write(at(L"t" + held + L".tmp"), "2");
+  EXPECT_EQ(remove(at(L"*.tmp"), VARIANT_TRUE, VARIANT_FALSE), VARIANT_TRUE);
+  EXPECT_FALSE(exists(at(L"t1.tmp")));
+  EXPECT_FALSE(exists(at(L"t" + held + L".tmp")));
+  expect_neighbours_intact();
 }
 
 TEST_F(FileMethods, TimeTextOfTheLastWrite) {

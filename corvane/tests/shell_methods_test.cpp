@@ -188,10 +188,13 @@ TEST_F(ShellMethods, SetCurrentDirChangesOnlyToExistingFolders) {
   Text missing(folder + L"\\none");
   EXPECT_EQ(corvane->SetCurrentDir(&missing.value), S_OK);
   EXPECT_EQ(current(), folder);
-  // The argument comes back through the eight-bit copy.
-  Text odd(folder + L"\\\u0416");
+  // A folder that the code page cannot name (U+0416 under 1252): nothing
+  // changes, and the argument is not written back as a "?" pattern.
+  std::wstring odd_folder = folder + L"\\\u0416";
+  ASSERT_TRUE(CreateDirectoryW(odd_folder.c_str(), nullptr));
+  Text odd(odd_folder);
   EXPECT_EQ(corvane->SetCurrentDir(&odd.value), S_OK);
-  EXPECT_EQ(odd.str(), folder + L"\\?");
+  EXPECT_EQ(odd.str(), odd_folder);
   EXPECT_EQ(current(), folder);
   SetCurrentDirectoryW(previous);
 }
@@ -242,6 +245,12 @@ TEST_F(FileAssociation, EmptyNamesWriteNothing) {
   EXPECT_EQ(default_value(L"CorvaneEditor"), L"<missing>");
   EXPECT_EQ(default_value(L".cvtest"), L"<missing>");
   EXPECT_EQ(default_value(L""), root_before);
+  // A text that the code page cannot hold (U+0416 under 1252) would write
+  // under a "?" name that other texts share.
+  EXPECT_EQ(associate(L"cvtest", L"Corvane\u0416", L"x.exe"), std::make_pair(S_OK, VARIANT_FALSE));
+  EXPECT_EQ(associate(L"cvtest", L"CorvaneEditor", L"C:\\\u0416.exe"), std::make_pair(S_OK, VARIANT_FALSE));
+  EXPECT_EQ(default_value(L"Corvane?"), L"<missing>");
+  EXPECT_EQ(default_value(L".cvtest"), L"<missing>");
 }
 
 TEST_F(FileAssociation, AFailedWriteIsFalseAndTheRestIsStillWritten) {

@@ -209,7 +209,7 @@ std::wstring default_value(const std::wstring& key) {
 class FileAssociation : public ShellMethods {
  protected:
   void TearDown() override {
-    for (const wchar_t* key : {L"CorvaneEditor", L".cvtest", L"..cvdots", L"CorvaneDots", L"CorvaneLong"})
+    for (const wchar_t* key : {L"CorvaneEditor", L".cvtest", L"..cvdots", L"CorvaneDots", L"CorvaneLong", L"Corvane?"})
       RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
     ShellMethods::TearDown();
   }

@@ -102,6 +102,36 @@ FunctionEnd
 !insertmacro ChooseModeFunction ""
 !insertmacro ChooseModeFunction "un."
 
+; Whether the folder named in the uninstall entry of a hive (HKLM or HKCU,
+; on the stack) is $INSTDIR: "yes" or "no" on the stack. Compared in their
+; short forms, so that case, long and short names do not matter; a folder
+; that does not exist is nobody's.
+!macro OwnsFolderFunction UN
+Function ${UN}OwnsFolder
+  Exch $0
+  Push $1
+  ${If} $0 == HKLM
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${Else}
+    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${EndIf}
+  ${If} $0 != ""
+    GetFullPathName /SHORT $0 $0
+  ${EndIf}
+  GetFullPathName /SHORT $1 $INSTDIR
+  ${If} $0 != ""
+  ${AndIf} $0 == $1
+    StrCpy $0 yes
+  ${Else}
+    StrCpy $0 no
+  ${EndIf}
+  Pop $1
+  Exch $0
+FunctionEnd
+!macroend
+!insertmacro OwnsFolderFunction ""
+!insertmacro OwnsFolderFunction "un."
+
 Function .onInit
   UserInfo::GetAccountType
   Pop $0
@@ -123,14 +153,18 @@ FunctionEnd
 ; folder that no entry names (a half-removed install) takes the installer's
 ; default. A mode on the command line wins.
 Function un.onInit
+  Push HKCU
+  Call un.OwnsFolder
+  Pop $1
+  Push HKLM
+  Call un.OwnsFolder
+  Pop $2
   UserInfo::GetAccountType
   Pop $0
-  ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "InstallLocation"
-  ReadRegStr $2 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   StrCpy $Mode CurrentUser
-  ${If} $1 == $INSTDIR
+  ${If} $1 == yes
     StrCpy $Mode CurrentUser
-  ${ElseIf} $2 == $INSTDIR
+  ${ElseIf} $2 == yes
   ${OrIf} $0 == "Admin"
     StrCpy $Mode AllUsers
   ${EndIf}
@@ -186,11 +220,13 @@ Section "Components"
   ; The other mode's folder: sharing it would let one uninstaller delete the
   ; other's files.
   ${If} $Mode == AllUsers
-    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+    Push HKCU
   ${Else}
-    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    Push HKLM
   ${EndIf}
-  ${If} $0 == $INSTDIR
+  Call OwnsFolder
+  Pop $0
+  ${If} $0 == yes
     MessageBox MB_OK|MB_ICONSTOP "$INSTDIR holds the installation of the other mode: choose another folder." /SD IDOK
     SetErrorLevel 2
     Abort

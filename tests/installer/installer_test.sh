@@ -56,6 +56,7 @@ same_dlls() {  # same_dlls <installed folder (unix)>: both bitnesses as built
     for f in "$root/dist/$arch"/*.dll; do cmp -s "$f" "$1/$arch/$(basename "$f")" || return 1; done
   done
 }
+exits_with() { local want="$1"; shift; "$@"; [ $? -eq "$want" ]; }  # exits_with <code> <command...>
 no_dlls() { ! ls "$1"/x64/*.dll "$1"/x86/*.dll >/dev/null 2>&1; }
 # state <step> <machine: installed|absent> <user: installed|absent>: the
 # registry of both views, the files, and CreateObject where the machine's
@@ -78,12 +79,20 @@ state() {
     check "$step: every ProgID creatable from the $arch cscript" grep -qE 'create_all: [1-9][0-9]* passed, 0 failed' <<<"$out"
   done
 }
+# run <Windows command line>: through a batch file, because NSIS takes /D= and
+# _?= only unquoted (to the end of the line), and Wine quotes an argument
+# that holds spaces (the per-user folder does).
+run() {
+  printf '%s\r\nexit %%errorlevel%%\r\n' "$1" >"$work/run.bat"
+  "$WINE" cmd /c "$(suite_winpath "$work/run.bat")"
+}
 # _?= keeps the uninstaller in place, so that it runs to the end before we go on.
-uninstall() {  # uninstall <folder> <unix folder>
-  check "silent uninstall from $1" "$WINE" "$2/uninstall.exe" /S "_?=$1"
+uninstall() {  # uninstall <folder>
+  check "silent uninstall from $1" run "\"$1\\uninstall.exe\" /S _?=$1"
 }
 
 setup="$work/AutomationComponentSuite.exe"
+setup_win="$(suite_winpath "$setup")"
 check "installer builds" makensis -V2 -DDIST="$root/dist" -DOUTFILE="$setup" "$root/installer/suite.nsi"
 rm -rf "$machine_unix" "$user_unix"
 # A run that was stopped half-way leaves its registrations: start afresh.
@@ -100,21 +109,21 @@ check "silent install for all users" "$WINE" "$setup" /S /AllUsers "/D=$machine"
 state "all users" installed absent
 check "silent install for the user (default folder) over it" "$WINE" "$setup" /S /CurrentUser
 state "user over all users" installed installed
-uninstall "$user" "$user_unix"
+uninstall "$user"
 state "user uninstalled, all users stays" installed absent
-uninstall "$machine" "$machine_unix"
+uninstall "$machine"
 state "all users uninstalled" absent absent
 
 # All users over per user. A machine-wide install into the per-user folder
 # is refused: the two uninstallers would delete each other's files.
 check "silent install for the user alone" "$WINE" "$setup" /S /CurrentUser
-check "install for all users into the user's folder refused" bash -c "! '$WINE' '$setup' /S /AllUsers '/D=$user'"
+check "install for all users into the user's folder refused (exit code 2)" exits_with 2 run "\"$setup_win\" /S /AllUsers /D=$user"
 state "user alone (and the refused install)" absent installed
 check "silent install for all users over it" "$WINE" "$setup" /S /AllUsers "/D=$machine"
 state "all users over user" installed installed
-uninstall "$machine" "$machine_unix"
+uninstall "$machine"
 state "all users uninstalled, user stays" absent installed
-uninstall "$user" "$user_unix"
+uninstall "$user"
 state "user uninstalled" absent absent
 
 rm -rf "$machine_unix" "$user_unix"

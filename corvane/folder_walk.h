@@ -3,7 +3,10 @@
 // points, and what the walk does with each entry of a listing.
 #pragma once
 
+#include <compare>
 #include <cstdint>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -35,10 +38,84 @@ enum class EntryKind {
   Link,       // a link to a directory: not followed, counts 0
 };
 
+// Whether an entry is a directory that is also a reparse point: only then
+// does the walk need the entry's reparse tag.
+bool is_reparse_directory(uint32_t attributes);
+
 // What the walk does with one listing entry. Links to directories (symbolic
 // links, junctions, mount points: name-surrogate reparse points, and a reparse
 // point without a tag, as some file systems report a symbolic link) are not
-// followed, so no link can lead the walk back into the tree.
+// followed. `reparse_tag` must be read from the entry itself: the listing's
+// copy of the tag is undefined on some platforms (a 32-bit listing has been
+// seen to hand back whatever its buffer held), and a stray value without the
+// name-surrogate bit would make a link look like a plain directory.
 EntryKind classify_entry(uint32_t attributes, uint32_t reparse_tag, std::string_view name);
+
+// Where a directory lives: the volume's serial number and the directory's
+// index on that volume. Every path that leads to one directory (through a
+// link, a junction, a mount point) gives the same identity.
+struct DirectoryIdentity {
+  uint32_t volume = 0;
+  uint64_t index = 0;
+  auto operator<=>(const DirectoryIdentity&) const = default;
+};
+
+// One entry of a directory listing, as the walk reads it.
+struct ListedEntry {
+  uint32_t attributes = 0;
+  uint32_t size_high = 0;
+  uint32_t size_low = 0;
+  std::string_view name;  // up to the first NUL
+};
+
+// The depth-first byte total of the directory tree at `path`, taking every
+// size from the listings. `Place` gives the walk its platform:
+//   std::optional<DirectoryIdentity> identify(const Path&)  (nullopt: unknown)
+//   bool list(const Path&, callback(const ListedEntry&))    (false: unlistable)
+//   uint32_t reparse_tag(const Path& entry)                 (0: unreadable)
+//   Path child(const Path&, std::string_view name)
+//   void after_entry()                                      (pending messages)
+// Links are not followed; and since a listing may still fail to report one,
+// the walk enters no directory twice: a directory whose identity it has met
+// before (an ancestor, or a tree already summed) adds nothing. A directory
+// that cannot be identified is walked; the path limit then ends any cycle
+// through it. All state lives in this call's locals.
+template <class Place, class Path>
+double walk_tree(Place& place, const Path& path);
+
+namespace detail {
+
+template <class Place, class Path>
+double walk_directory(Place& place, const Path& path, std::set<DirectoryIdentity>& entered) {
+  if (std::optional<DirectoryIdentity> identity = place.identify(path)) {
+    if (!entered.insert(*identity).second) return 0;
+  }
+  double total = 0;
+  place.list(path, [&](const ListedEntry& entry) {
+    uint32_t tag = is_reparse_directory(entry.attributes) ? place.reparse_tag(place.child(path, entry.name)) : 0;
+    switch (classify_entry(entry.attributes, tag, entry.name)) {
+      case EntryKind::File:
+        total += size_from_halves(entry.size_high, entry.size_low);
+        break;
+      case EntryKind::Directory:
+        // The listing already said it is a directory: no need to ask again.
+        total += walk_directory(place, place.child(path, entry.name), entered);
+        break;
+      case EntryKind::Skip:
+      case EntryKind::Link:
+        break;
+    }
+    place.after_entry();
+  });
+  return total;
+}
+
+}  // namespace detail
+
+template <class Place, class Path>
+double walk_tree(Place& place, const Path& path) {
+  std::set<DirectoryIdentity> entered;
+  return detail::walk_directory(place, path, entered);
+}
 
 }  // namespace corvane

@@ -14,7 +14,9 @@ cmake --build build/bench >/dev/null
 source tools/winenv.sh
 suite_wine_up
 trap suite_wine_down EXIT
-for dll in dist/x64/*.dll; do "$WINE" regsvr32 /s "$(suite_winpath "$dll")"; done
+for arch in x64 x86; do
+  for dll in dist/$arch/*.dll; do "$WINE" "$(suite_regsvr32 $arch)" /s "$(suite_winpath "$dll")"; done
+done
 for part in text lirrow velmora tarsen corvane; do
   if [ -x "bench/$part/run.sh" ]; then
     echo "== $part"

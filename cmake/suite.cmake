@@ -111,9 +111,17 @@ function(suite_add_server name)
   add_dependencies(${name}_interface ${name}_header)
 endfunction()
 
-if(WIN32 AND SUITE_ARCH STREQUAL "x64")
+# Both Windows builds run their tests under Wine: the x86 test programs as
+# 32-bit programs, the scripts under the cscript of the same bitness (syswow64
+# for x86), against DLLs registered by the regsvr32 of that bitness.
+if(WIN32)
   set(SUITE_RUN_WINE ${SUITE_SOURCE_DIR}/tools/wine-run)
-  set(SUITE_RUN_SCRIPT ${SUITE_SOURCE_DIR}/tools/run-script)
+  set(SUITE_RUN_SCRIPT ${SUITE_SOURCE_DIR}/tools/run-script --arch ${SUITE_ARCH})
+  if(SUITE_ARCH STREQUAL "x86")
+    set(SUITE_REGSVR32 "C:\\windows\\syswow64\\regsvr32.exe")
+  else()
+    set(SUITE_REGSVR32 regsvr32)
+  endif()
 endif()
 
 # suite_register_for_tests(<Name>): a test fixture that registers the built DLL
@@ -128,7 +136,7 @@ function(suite_register_for_tests name)
     set(arg_DIR ${SUITE_DIST_DIR})
   endif()
   add_test(NAME ${name}_register
-    COMMAND ${SUITE_RUN_WINE} regsvr32 /s Z:${arg_DIR}/${name}.dll)
+    COMMAND ${SUITE_RUN_WINE} ${SUITE_REGSVR32} /s Z:${arg_DIR}/${name}.dll)
   set_tests_properties(${name}_register PROPERTIES FIXTURES_SETUP ${name}_registered)
 endfunction()
 
@@ -161,7 +169,8 @@ endfunction()
 # reviewed description, the same for x64 and x86), exports, imports, the
 # _IID_ resources and the version block.
 function(suite_add_structure_test name)
-  if(NOT SUITE_RUN_WINE)
+  # One test reads both DLLs: it runs in the x64 build only.
+  if(NOT SUITE_RUN_WINE OR NOT SUITE_ARCH STREQUAL "x64")
     return()
   endif()
   cmake_parse_arguments(arg "" "" "IIDS" ${ARGN})

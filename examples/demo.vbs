@@ -6,6 +6,15 @@ Sub Show(label, value)
   WScript.Echo "  " & label & " = " & value
 End Sub
 
+' A 32-bit host (syswow64's cscript, classic VB, 32-bit Office) loads the x86
+' DLLs, a 64-bit host the x64 DLLs; the process's architecture tells which.
+Dim architecture : architecture = CreateObject("WScript.Shell").Environment("PROCESS").Item("PROCESSOR_ARCHITECTURE")
+If architecture = "x86" Then
+  WScript.Echo "Answered by the x86 DLLs (32-bit host, PROCESSOR_ARCHITECTURE=" & architecture & ")"
+Else
+  WScript.Echo "Answered by the x64 DLLs (64-bit host, PROCESSOR_ARCHITECTURE=" & architecture & ")"
+End If
+
 WScript.Echo "Lirrow (text and calendar)"
 Dim lirrow : Set lirrow = CreateObject("Lirrow.Lirrow")
 Show "FindAndReplace(""abcabc"", ""b"", ""x"")", lirrow.FindAndReplace("abcabc", "b", "x")
@@ -51,3 +60,5 @@ Show "MemoryWork(TotalPhysicalMemory) in MB", tarsen.MemoryWork(7)
 Show "MemoryWork(PercentMemoryFree)", tarsen.MemoryWork(5)
 Show "GetVolumeSerialNumber(""C:\"")", tarsen.GetVolumeSerialNumber("C:\")
 Show "DriveType(""C:\"")  (2 = fixed)", tarsen.DriveType("C:\")
+
+WScript.Echo "Demo finished: all four libraries answered (" & architecture & ")"

@@ -48,10 +48,10 @@ class ComObject : public Interface, public ISupportErrorInfo {
   ComObject& operator=(const ComObject&) = delete;
 
   static const IID& iid() { return __uuidof(Interface); }
-  static const ClassEntry& entry() {
-    static const ClassEntry& found = class_for_interface(iid());
-    return found;
-  }
+  // Looked up on every call (a library has at most four classes): a static
+  // local would need the runtime's thread-safe initialisation, whose
+  // bookkeeping outlives the library when it is unloaded.
+  static const ClassEntry& entry() { return class_for_interface(iid()); }
 
   // The class object's create function: a new instance (reference count 1,
   // then the class's initialisation step) handed out through `riid`.
@@ -68,12 +68,13 @@ class ComObject : public Interface, public ISupportErrorInfo {
   // IUnknown
   STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
     if (!object) return E_POINTER;
+    *object = nullptr;
+    if (absent(&riid)) return E_INVALIDARG;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, iid())) {
       *object = static_cast<Interface*>(this);
     } else if (IsEqualIID(riid, IID_ISupportErrorInfo)) {
       *object = static_cast<ISupportErrorInfo*>(this);
     } else {
-      *object = nullptr;
       return E_NOINTERFACE;
     }
     AddRef();
@@ -94,6 +95,7 @@ class ComObject : public Interface, public ISupportErrorInfo {
   }
   STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override { return dispatch_type_info(iid(), index, info); }
   STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    if (absent(&riid)) return E_INVALIDARG;
     if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     return dispatch_ids_of_names(iid(), names, count, ids);
   }
@@ -103,7 +105,10 @@ class ComObject : public Interface, public ISupportErrorInfo {
   }
 
   // ISupportErrorInfo
-  STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override { return IsEqualIID(riid, iid()) ? S_OK : S_FALSE; }
+  STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
+    if (absent(&riid)) return E_INVALIDARG;
+    return IsEqualIID(riid, iid()) ? S_OK : S_FALSE;
+  }
 
  protected:
   virtual ~ComObject() { module_release(); }

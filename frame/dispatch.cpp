@@ -336,6 +336,18 @@ class ArgumentSlot {
   HRESULT coerce_status_ = DISP_E_TYPEMISMATCH;
 };
 
+// A by-reference argument must name a place: a null reference, or a chain
+// of Variant references that ends in one, is malformed.
+bool references_resolve(const VARIANT* argument) {
+  for (int depth = 0; depth < 16; ++depth) {
+    if (!(V_VT(argument) & VT_BYREF)) return true;
+    if (!V_BYREF(argument)) return false;
+    if (V_VT(argument) != (VT_BYREF | VT_VARIANT)) return true;
+    argument = V_VARIANTREF(argument);
+  }
+  return false;
+}
+
 void fill_exception(EXCEPINFO* exception, const ClassEntry& entry, HRESULT status) {
   if (!exception) return;
   std::memset(exception, 0, sizeof *exception);
@@ -392,6 +404,10 @@ HRESULT dispatch_type_info(REFIID iid, UINT index, ITypeInfo** info) {
 }
 
 HRESULT dispatch_ids_of_names(REFIID iid, LPOLESTR* names, UINT count, DISPID* ids) {
+  if (!ids) return E_POINTER;
+  if (!names || count == 0) return E_INVALIDARG;
+  for (UINT i = 0; i < count; ++i)
+    if (!names[i]) return E_INVALIDARG;
   DispatchTable* table = dispatch_table(iid);
   if (!table) return TYPE_E_CANTLOADLIBRARY;
   return table->dispatch_info()->GetIDsOfNames(names, count, ids);
@@ -399,17 +415,25 @@ HRESULT dispatch_ids_of_names(REFIID iid, LPOLESTR* names, UINT count, DISPID* i
 
 HRESULT dispatch_invoke(IDispatch* self, const ClassEntry& entry, DISPID id, REFIID riid, WORD flags,
                         DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* arg_error) try {
+  if (absent(&riid)) return E_INVALIDARG;
   if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
   DispatchTable* table = dispatch_table(*entry.iid);
   if (!table) return TYPE_E_CANTLOADLIBRARY;
   const FuncInfo* func = table->find(id, flags);
   if (!func) return DISP_E_MEMBERNOTFOUND;
 
-  DISPPARAMS none{};
-  if (!params) params = &none;
+  // The arguments must be there as the counts say; the counts must fit.
+  if (!params || (params->cArgs > 0 && !params->rgvarg) || (params->cNamedArgs > 0 && !params->rgdispidNamedArgs))
+    return E_INVALIDARG;
   const size_t count = func->params.size();
   const UINT given_count = params->cArgs, named_count = params->cNamedArgs;
   if (given_count > count || named_count > given_count) return DISP_E_BADPARAMCOUNT;
+  for (UINT i = 0; i < given_count; ++i) {
+    if (!references_resolve(&params->rgvarg[i])) {
+      if (arg_error) *arg_error = i;
+      return E_INVALIDARG;
+    }
+  }
 
   // Which of the caller's arguments feeds which parameter.
   std::vector<VARIANT*> given(count, nullptr);

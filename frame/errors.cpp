@@ -25,6 +25,8 @@ void set_error_info(const ClassEntry& entry, std::wstring_view source, std::wstr
 
 }  // namespace
 
+__attribute__((noinline)) bool absent(const void* address) noexcept { return address == nullptr; }
+
 HRESULT report_error(const ClassEntry& entry, int number) {
   std::string_view text = standard_error_text(number);
   wchar_t description[128] = {};

@@ -12,6 +12,21 @@
 
 namespace frame {
 
+// A slim reader/writer lock held exclusively for a scope. The lock is a
+// zero-filled word (SRWLOCK_INIT): unlike the C++ library's mutex it needs
+// nothing from the threading library, which would keep records of its own
+// after the library is unloaded.
+class ExclusiveLock {
+ public:
+  explicit ExclusiveLock(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+  ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock_); }
+  ExclusiveLock(const ExclusiveLock&) = delete;
+  ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+
+ private:
+  SRWLOCK& lock_;
+};
+
 // A platform string (length-counted UTF-16, null = empty).
 class Bstr {
  public:

@@ -7,6 +7,8 @@
 
 #include "dispatch.h"
 #include "owners.h"
+#include "registration.h"
+#include "thread_block.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -15,12 +17,7 @@ namespace frame {
 namespace {
 
 std::atomic<long> g_module_count{0};
-
-std::wstring guid_text(const GUID& guid) {
-  wchar_t text[40] = {};
-  StringFromGUID2(guid, text, 40);
-  return text;
-}
+std::atomic<long> g_locks{0};  // LockServer(TRUE) calls not yet undone
 
 // One class object per class, for all of them the same code; it lives as long
 // as the DLL, so its own reference count does not matter.
@@ -30,12 +27,13 @@ class ClassFactory final : public IClassFactory {
 
   STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
     if (!object) return E_POINTER;
+    *object = nullptr;
+    if (absent(&riid)) return E_INVALIDARG;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
       *object = static_cast<IClassFactory*>(this);
       AddRef();
       return S_OK;
     }
-    *object = nullptr;
     return E_NOINTERFACE;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
@@ -44,12 +42,23 @@ class ClassFactory final : public IClassFactory {
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
+    if (absent(&riid)) return E_INVALIDARG;
     if (outer) return CLASS_E_NOAGGREGATION;
     return library_identity().classes[index_].create(riid, object);
   }
+  // An unlock without a lock is refused: it would let the library unload
+  // under a living instance.
   STDMETHODIMP LockServer(BOOL lock) override {
-    if (lock) module_add_ref();
-    else module_release();
+    if (lock) {
+      ++g_locks;
+      module_add_ref();
+      return S_OK;
+    }
+    long held = g_locks.load();
+    do {
+      if (held <= 0) return E_UNEXPECTED;
+    } while (!g_locks.compare_exchange_weak(held, held - 1));
+    module_release();
     return S_OK;
   }
 
@@ -59,67 +68,6 @@ class ClassFactory final : public IClassFactory {
 
 // A library has at most this many classes.
 ClassFactory g_factories[] = {ClassFactory(0), ClassFactory(1), ClassFactory(2), ClassFactory(3)};
-
-LSTATUS set_value(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-  RegKey key;
-  LSTATUS status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr);
-  if (status != ERROR_SUCCESS) return status;
-  return RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
-SYSKIND this_syskind() { return sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32; }
-
-HRESULT register_server() {
-  const LibraryIdentity& library = library_identity();
-  const std::wstring path = module_path();
-  const std::wstring libid = guid_text(*library.libid);
-  const std::wstring version = std::to_wstring(library.major_version) + L"." + std::to_wstring(library.minor_version);
-  for (size_t i = 0; i < library.class_count; ++i) {
-    const ClassEntry& entry = library.classes[i];
-    const std::wstring clsid_key = L"CLSID\\" + guid_text(*entry.clsid);
-    const std::wstring prog_id = entry.prog_id;
-    const std::pair<std::wstring, std::pair<const wchar_t*, std::wstring>> values[] = {
-        {clsid_key, {nullptr, prog_id}},
-        {clsid_key + L"\\InprocServer32", {nullptr, path}},
-        {clsid_key + L"\\InprocServer32", {L"ThreadingModel", L"Apartment"}},
-        {clsid_key + L"\\ProgID", {nullptr, prog_id}},
-        {clsid_key + L"\\TypeLib", {nullptr, libid}},
-        {clsid_key + L"\\VERSION", {nullptr, version}},
-        {prog_id, {nullptr, prog_id}},
-        {prog_id + L"\\Clsid", {nullptr, guid_text(*entry.clsid)}},
-    };
-    for (const auto& [key, value] : values) {
-      LSTATUS status = set_value(HKEY_CLASSES_ROOT, key, value.first, value.second);
-      if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
-    }
-  }
-  // The type library, and with it each dual interface with the standard
-  // automation marshaller as its proxy.
-  ComPtr<ITypeLib> type_library;
-  HRESULT status = LoadTypeLibEx(path.c_str(), REGKIND_NONE, type_library.put());
-  if (FAILED(status)) return status;
-  std::wstring path_copy = path;
-  return RegisterTypeLib(type_library.get(), path_copy.data(), nullptr);
-}
-
-HRESULT unregister_server() {
-  const LibraryIdentity& library = library_identity();
-  // Missing keys are fine: unregistering twice does no harm.
-  UnRegisterTypeLib(*library.libid, library.major_version, library.minor_version, 0, this_syskind());
-  for (size_t i = 0; i < library.class_count; ++i) {
-    const ClassEntry& entry = library.classes[i];
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + guid_text(*entry.clsid)).c_str());
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, (L"CLSID\\" + guid_text(*entry.clsid)).c_str());
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, entry.prog_id);
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, entry.prog_id);
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"Interface\\" + guid_text(*entry.iid)).c_str());
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, (L"Interface\\" + guid_text(*entry.iid)).c_str());
-  }
-  RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"TypeLib\\" + guid_text(*library.libid)).c_str());
-  RegDeleteKeyW(HKEY_CLASSES_ROOT, (L"TypeLib\\" + guid_text(*library.libid)).c_str());
-  return S_OK;
-}
 
 }  // namespace
 
@@ -155,6 +103,7 @@ extern "C" {
 HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
+  if (absent(&clsid) || absent(&riid)) return E_INVALIDARG;
   const LibraryIdentity& library = library_identity();
   for (size_t i = 0; i < library.class_count && i < std::size(g_factories); ++i)
     if (IsEqualCLSID(clsid, *library.classes[i].clsid)) return g_factories[i].QueryInterface(riid, object);
@@ -163,13 +112,39 @@ HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** obj
 
 HRESULT STDAPICALLTYPE DllCanUnloadNow() { return module_count() == 0 ? S_OK : S_FALSE; }
 
-HRESULT STDAPICALLTYPE DllRegisterServer() { return register_server(); }
+HRESULT STDAPICALLTYPE DllRegisterServer() { return register_library(Scope::machine); }
 
-HRESULT STDAPICALLTYPE DllUnregisterServer() { return unregister_server(); }
+HRESULT STDAPICALLTYPE DllUnregisterServer() { return unregister_library(Scope::machine); }
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
-  // On FreeLibrary (not at process exit) hand back the cached type information.
-  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) release_dispatch_tables();
+// regsvr32 /n /i:user registers for the user only, /u /n /i:user removes that.
+HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR command_line) {
+  if (!command_line || CompareStringOrdinal(command_line, -1, L"user", -1, TRUE) != CSTR_EQUAL) return E_INVALIDARG;
+  return install ? register_library(Scope::user) : unregister_library(Scope::user);
+}
+
+BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
+#ifndef _WIN64
+  // The 32-bit runtime registers the library's unwind tables with the
+  // threading library at every load, which keeps a thread record (two
+  // handles), a few hundred bytes and a thread-local slot that no unload gives
+  // back; after about a thousand loads the host runs out of slots and aborts.
+  // The x86 library therefore stays in the process once loaded: a host that
+  // frees it and loads it again gets the same copy, and cycles cost nothing.
+  if (reason == DLL_PROCESS_ATTACH) {
+    HMODULE pinned = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(module), &pinned);
+  }
+#else
+  (void)module;
+#endif
+  // On FreeLibrary (not at process exit) hand back the cached type
+  // information and the runtime's exception reserve: a host that loads and
+  // frees the library again and again must not pay for each load.
+  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+    release_dispatch_tables();
+    release_runtime();
+  }
   return TRUE;
 }
 

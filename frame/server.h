@@ -40,6 +40,11 @@ void module_add_ref();
 void module_release();
 long module_count();
 
+// Whether a caller handed a null pointer where an interface identity or
+// another reference is expected. Out of line, so the compiler cannot assume
+// that the address of a reference is never null and drop the test.
+bool absent(const void* address) noexcept;
+
 // This DLL's full path.
 std::wstring module_path();
 

@@ -9,6 +9,7 @@
 
 #include "frame/arguments.h"
 #include "frame/ansi_text.h"
+#include "frame/thread_block.h"
 #include "system_facts.h"
 #include "tarsen_object.h"
 
@@ -26,7 +27,7 @@ struct Scratch {
   std::array<char, MAX_PATH + 1> path{};
   MEMORYSTATUSEX memory{};
 };
-thread_local Scratch t_scratch;
+FRAME_PER_THREAD Scratch t_scratch{};
 
 struct TaskMemoryFree {
   void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
@@ -39,7 +40,7 @@ std::wstring special_folder_path(int csidl) {
   HRESULT status = SHGetSpecialFolderLocation(nullptr, csidl, &raw);
   ItemList list(raw);
   if (status != S_OK) return {};
-  auto& buffer = t_scratch.path;
+  auto& buffer = frame::per_thread(t_scratch).path;
   buffer.fill('\0');
   SHGetPathFromIDListA(list.get(), buffer.data());
   return AnsiText::decode(trim_at_nul(std::string_view(buffer.data(), MAX_PATH)));
@@ -59,7 +60,7 @@ std::wstring system_folder_path(FolderSource which) {
 }
 
 MemoryReading read_memory() {
-  MEMORYSTATUSEX& record = t_scratch.memory;
+  MEMORYSTATUSEX& record = frame::per_thread(t_scratch).memory;
   record = {};
   record.dwLength = sizeof record;
   GlobalMemoryStatusEx(&record);

@@ -10,6 +10,10 @@
 #undef Process32First
 #undef Process32Next
 using ProcessEntryA = tagPROCESSENTRY32;
+// The records' sizes as 32-bit hosts know them; the x64 build uses the SDK's.
+constexpr bool kIs32Bit = sizeof(void*) == 4;
+static_assert(sizeof(ProcessEntryA) == (kIs32Bit ? 296 : 304));
+static_assert(sizeof(STARTUPINFOA) == (kIs32Bit ? 68 : 104));
 
 #include "frame/ansi_text.h"
 #include "frame/arguments.h"

@@ -16,6 +16,9 @@ configure win64 -DCMAKE_BUILD_TYPE=Release --toolchain cmake/toolchain-win64.cma
 configure win32 -DCMAKE_BUILD_TYPE=Release --toolchain cmake/toolchain-win32.cmake
 for build in native win32 win64; do
   echo "== build $build"
-  cmake --build "build/$build" | grep -vE '^\[[0-9]+/[0-9]+\] (Building|Linking)' || true
-  [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "build $build failed"; exit 1; }
+  # The build's own status decides, not the filter's.
+  status=0
+  cmake --build "build/$build" >"build/$build.log" 2>&1 || status=$?
+  grep -vE '^\[[0-9]+/[0-9]+\] (Building|Linking)' "build/$build.log" || true
+  [ "$status" -eq 0 ] || { echo "build $build failed"; exit 1; }
 done

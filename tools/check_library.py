@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Structural checks of one library's two DLLs (x64 and x86): the type library
 against its reviewed description, the exports, the imported DLLs, the
-_IID_ resources and the version block. The x86 DLL cannot run here; its type
-library is read as data by the 64-bit dumper.
+_IID_ resources and the version block. Both type libraries are read as data
+by one dumper, so the two halves are held to the same reviewed text.
 
     check_library.py <Name> <expected type library text> <dumper.exe> [CLASS=IID ...]
 Prints "<Name> structure: N passed, M failed".
@@ -22,7 +22,7 @@ COMMENTS = {
 }
 ALLOWED_IMPORTS = {"ADVAPI32.dll", "KERNEL32.dll", "msvcrt.dll", "ole32.dll", "OLEAUT32.dll", "USER32.dll",
                    "GDI32.dll", "SHELL32.dll", "SHLWAPI.dll", "MPR.dll", "VERSION.dll", "api-ms-win-crt-runtime-l1-1-0.dll"}
-EXPORTS = ["DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer", "DllUnregisterServer"]
+EXPORTS = ["DllCanUnloadNow", "DllGetClassObject", "DllInstall", "DllRegisterServer", "DllUnregisterServer"]
 
 passed = failed = 0
 
@@ -79,7 +79,12 @@ def main():
         # The interfaces' flag word as the binary holds it: the platform's
         # reader leaves the automation bit out when it reports a dual
         # interface's dispatch half, so the text dump cannot show it.
-        flags = interface_flags(resource_bytes(resources, '"TYPELIB"'))
+        typelib = resource_bytes(resources, '"TYPELIB"')
+        # The header's two locales: that of the texts, and the library's own
+        # (what it is registered under).
+        locales = struct.unpack_from("<II", typelib, 0x0C) if typelib[:4] == b"MSFT" else None
+        check(arch + " language-neutral library with English texts", locales == (0x0409, 0), str(locales))
+        flags = interface_flags(typelib)
         check(arch + " interface flags 0x11d0", flags and all(f == 0x11D0 for f in flags), str([hex(f) for f in flags]))
         for class_upper, iid in iids.items():
             block = re.search(r'^1 "_IID_%s"\nBEGIN\n(.*?)\nEND' % class_upper, resources, re.M | re.S)

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Puts the enumerations of a compiled type library after its interfaces and
-classes, keeping the order within each group.
+classes, keeping the order within each group, and marks its texts as English.
 
 The IDL compiler places an enumeration where it is first referenced, which
 puts a library's enumerations before the interfaces that use them. The
@@ -9,6 +9,11 @@ Type infos are fixed-size records addressed by offset; moving one means
 rewriting every offset that names it: type descriptions, implemented-interface
 references, and the name and GUID hash entries.
 
+The header holds two locales: that of the texts (offset 0x0C), which the
+IDL compiler leaves 0 and the libraries mark as English (0x0409), and the
+library's own (offset 0x10), which the platform reports in the library's
+attributes and registers it under: 0, language-neutral, from the IDL.
+
     typelib_order.py <in.tlb> <out.tlb>
 """
 import struct
@@ -16,6 +21,8 @@ import sys
 
 TYPEINFO_SIZE = 0x64
 TKIND_ENUM = 0
+TEXT_LOCALE_AT = 0x0C
+ENGLISH = 0x0409
 VT_USERDEFINED = 29
 
 
@@ -23,6 +30,7 @@ def main(source, target):
     data = bytearray(open(source, "rb").read())
     if data[:4] != b"MSFT":
         sys.exit("not a type library: " + source)
+    struct.pack_into("<I", data, TEXT_LOCALE_AT, ENGLISH)
     varflags = struct.unpack_from("<I", data, 0x14)[0]
     count = struct.unpack_from("<I", data, 0x20)[0]
     offsets_at = 0x54 + (4 if varflags & 0x100 else 0)

@@ -31,11 +31,19 @@ suite_wine_up() {
     echo ":$(head -1 "$fd_file")" >"$display_file"
   fi
   export DISPLAY="$(cat "$display_file")"
-  if [ ! -f "$WINEPREFIX/.suite-ready" ]; then
+  # A prefix made before the 32-bit side of Wine was installed has no
+  # syswow64 programs: it is made anew. wineboot starts the server itself;
+  # the server refuses to start before the prefix folder exists.
+  if [ ! -f "$WINEPREFIX/.suite-ready" ] || [ ! -f "$(suite_syswow64)/cscript.exe" ]; then
     rm -rf "$WINEPREFIX"
-    "$WINESERVER" -p >/dev/null 2>&1 </dev/null 9>&-
+    "$WINESERVER" -k >/dev/null 2>&1 </dev/null 9>&- || true
     "$WINE" wineboot --init >/dev/null 2>&1 </dev/null 9>&-
     "$WINESERVER" -w 9>&-
+    if [ ! -f "$(suite_syswow64)/cscript.exe" ]; then
+      echo "winenv: the prefix $WINEPREFIX has no 32-bit side (is wine32 installed?)" >&2
+      flock -u 9; exec 9>&-
+      return 1
+    fi
     # A virtual desktop: windows show and hide at once and display modes exist.
     "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 9>&-
     "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 9>&-
@@ -72,3 +80,11 @@ suite_wine_down() {
 
 # Windows form of a Unix path (the prefix maps / to Z:).
 suite_winpath() { local p; p="$(readlink -f "$1")"; echo "Z:${p//\//\\}"; }
+
+# The 32-bit programs of the prefix (Unix path).
+suite_syswow64() { echo "$WINEPREFIX/drive_c/windows/syswow64"; }
+
+# The Windows programs that load one bitness's DLLs: regsvr32 and cscript of
+# system32 for x64, of syswow64 for x86.
+suite_regsvr32() { [ "$1" = x86 ] && echo 'C:\windows\syswow64\regsvr32.exe' || echo regsvr32; }
+suite_cscript() { [ "$1" = x86 ] && echo 'C:\windows\syswow64\cscript.exe' || echo cscript; }

@@ -1,8 +1,8 @@
 #include "gradient_per_thread.h"
 
 #include <map>
-#include <mutex>
 
+#include "frame/owners.h"
 #include "frame/runtime_error.h"
 #include "frame/server.h"
 #include "gradient_object.h"
@@ -11,11 +11,10 @@ namespace velmora {
 
 namespace {
 
-std::mutex g_painters_mutex;
-std::map<DWORD, _ClassForGradient*>& painters() {
-  static auto* map = new std::map<DWORD, _ClassForGradient*>();  // outlives static destruction order
-  return *map;
-}
+// Each thread's painter; made with the first painter and freed with the
+// last, so an unloaded library leaves nothing behind.
+SRWLOCK g_painters_lock = SRWLOCK_INIT;
+std::map<DWORD, _ClassForGradient*>* g_painters = nullptr;
 
 // The instance was discounted from the module count when it was made; the
 // count is restored just before its last reference goes.
@@ -27,22 +26,25 @@ void release_painter(_ClassForGradient* painter) {
 void release_thread_painter() {
   _ClassForGradient* painter = nullptr;
   {
-    std::lock_guard<std::mutex> lock(g_painters_mutex);
-    auto found = painters().find(GetCurrentThreadId());
-    if (found == painters().end()) return;
+    frame::ExclusiveLock lock(g_painters_lock);
+    if (!g_painters) return;
+    auto found = g_painters->find(GetCurrentThreadId());
+    if (found == g_painters->end()) return;
     painter = found->second;
-    painters().erase(found);
+    g_painters->erase(found);
   }
   release_painter(painter);
 }
 
 void release_all_painters() {
-  std::map<DWORD, _ClassForGradient*> all;
+  std::map<DWORD, _ClassForGradient*>* all = nullptr;
   {
-    std::lock_guard<std::mutex> lock(g_painters_mutex);
-    all.swap(painters());
+    frame::ExclusiveLock lock(g_painters_lock);
+    std::swap(all, g_painters);
   }
-  for (auto& [thread, painter] : all) release_painter(painter);
+  if (!all) return;
+  for (auto& [thread, painter] : *all) release_painter(painter);
+  delete all;
 }
 
 // Called by the loader for every thread that ends while the library is
@@ -58,16 +60,19 @@ void NTAPI on_thread_or_library_exit(PVOID, DWORD reason, PVOID reserved) {
 _ClassForGradient* thread_gradient_painter() {
   const DWORD thread = GetCurrentThreadId();
   {
-    std::lock_guard<std::mutex> lock(g_painters_mutex);
-    auto found = painters().find(thread);
-    if (found != painters().end()) return found->second;
+    frame::ExclusiveLock lock(g_painters_lock);
+    if (g_painters) {
+      auto found = g_painters->find(thread);
+      if (found != g_painters->end()) return found->second;
+    }
   }
   _ClassForGradient* painter = nullptr;
   if (FAILED(GradientObject::create(IID__ClassForGradient, reinterpret_cast<void**>(&painter))))
     frame::raise(frame::kOutOfMemory);
   frame::module_release();
-  std::lock_guard<std::mutex> lock(g_painters_mutex);
-  painters()[thread] = painter;
+  frame::ExclusiveLock lock(g_painters_lock);
+  if (!g_painters) g_painters = new std::map<DWORD, _ClassForGradient*>();
+  (*g_painters)[thread] = painter;
   return painter;
 }
 

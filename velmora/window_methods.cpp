@@ -2,7 +2,6 @@
 // whose failures (a handle that names no window, a window without a menu)
 // are not errors.
 #include <map>
-#include <mutex>
 
 #include "error_report.h"
 #include "frame/arguments.h"
@@ -22,11 +21,12 @@ namespace {
 // The background brush MenuColor last set on each menu, so the next call
 // (from any thread: menus belong to the process) can delete it once the menu
 // no longer uses it.
-std::mutex g_menu_brushes_mutex;
-std::map<HMENU, HBRUSH>& menu_brushes() {
-  static auto* brushes = new std::map<HMENU, HBRUSH>();  // outlives static destruction order
-  return *brushes;
-}
+SRWLOCK g_menu_brushes_lock = SRWLOCK_INIT;
+std::map<HMENU, HBRUSH> g_menu_brushes;
+
+// The records' sizes as 32-bit hosts know them; the x64 build uses the SDK's.
+static_assert(sizeof(void*) == 8 || sizeof(MENUINFO) == 28);
+static_assert(sizeof(void*) == 8 || sizeof(LOGBRUSH) == 12);
 
 HBRUSH current_menu_brush(HMENU menu) {
   MENUINFO info{};
@@ -74,8 +74,8 @@ STDMETHODIMP VelmoraObject::MenuColor(LONG* hWnd, LONG* MenuColor) {
       DeleteObject(brush);
       return;
     }
-    std::lock_guard<std::mutex> lock(g_menu_brushes_mutex);
-    auto& brushes = menu_brushes();
+    frame::ExclusiveLock lock(g_menu_brushes_lock);
+    auto& brushes = g_menu_brushes;
     auto ours = brushes.find(menu);
     if (ours != brushes.end() && ours->second == previous) DeleteObject(previous);
     brushes[menu] = brush;  // the menu keeps using it

@@ -15,13 +15,13 @@ source "$root/tools/winenv.sh"
 suite_wine_up
 work="$root/build/bench/corvane"
 mkdir -p "$work"
-"$WINE" regsvr32 /s "$(suite_winpath "$root/dist/x64/Corvane.dll")"
 
 now() { date +%s.%N; }
 seconds() { python3 -c "import sys; print('%.3f' % (float(sys.argv[2]) - float(sys.argv[1])))" "$1" "$2"; }
 # min <current best or empty> <candidate>
 min() { if [ -z "$1" ]; then echo "$2"; else python3 -c "import sys; print(min(sys.argv[1:], key=float))" "$1" "$2"; fi; }
-vbs() { local script="$1"; shift; "$WINE" cscript //nologo "$(suite_winpath "$here/$script")" "$@" </dev/null | tr -d '\r'; }
+arch_of_vbs=x64
+vbs() { local script="$1"; shift; "$WINE" "$(suite_cscript $arch_of_vbs)" //nologo "$(suite_winpath "$here/$script")" "$@" </dev/null | tr -d '\r'; }
 
 tree="$work/tree"
 if [ ! -f "$work/tree.done" ]; then
@@ -30,39 +30,46 @@ if [ ! -f "$work/tree.done" ]; then
   touch "$work/tree.done"
 fi
 wintree="$(suite_winpath "$tree")"
-bare="$root/build/win64/bench/corvane/corvane_bare_walk.exe"
 echo "tree: $(find "$tree" -type f | wc -l) files, $(find "$tree" -mindepth 1 -type d | wc -l) folders"
-# One untimed walk first, so that every contender finds the folders, the
-# file records and their attributes in the caches.
-du -sb --apparent-size "$tree" >/dev/null
-vbs size_walk.vbs "$wintree" >/dev/null
-
-du_best="" corvane_best="" bare_best="" script_best=""
-for round in 1 2 3; do
-  start=$(now); du_line="$(du -sb --apparent-size "$tree")"; end=$(now)
-  du_best="$(min "$du_best" "$(seconds "$start" "$end")")"
-  read -r _ corvane_bytes took <<<"$(vbs size_walk.vbs "$wintree")"
-  corvane_best="$(min "$corvane_best" "$took")"
-  read -r _ bare_bytes took <<<"$("$WINE" "$bare" "$wintree" </dev/null | tr -d '\r')"
-  bare_best="$(min "$bare_best" "$took")"
-  read -r _ script_bytes took <<<"$(vbs script_walk.vbs "$wintree")"
-  script_best="$(min "$script_best" "$took")"
-done
-du_bytes="$(cut -f1 <<<"$du_line")"
 # du counts the folders' own sizes too; the file bytes alone for comparison:
 file_bytes="$(find "$tree" -type f -printf '%s\n' | awk '{s += $1} END {print s}')"
-
-printf '%-46s %10s %14s\n' "folder size of the tree (best of 3 rounds)" "seconds" "bytes"
-printf '%-46s %10s %14s\n' "du -sb --apparent-size (native)" "$du_best" "$du_bytes"
-printf '%-46s %10s %14s\n' "FolderOrFileSize from VBScript (Wine)" "$corvane_best" "$corvane_bytes"
-printf '%-46s %10s %14s\n' "bare FindFirstFileA walk in C++ (Wine)" "$bare_best" "$bare_bytes"
-printf '%-46s %10s %14s\n' "FSO Files/SubFolders walk in VBScript (Wine)" "$script_best" "$script_bytes"
 echo "file bytes (find): $file_bytes"
-python3 - "$du_best" "$corvane_best" "$script_best" <<'PY'
+# The walk under each bitness's cscript (the 32-bit one loads the x86 DLL),
+# beside the scripting runtime's walk under the same cscript.
+for arch in x64 x86; do
+  arch_of_vbs=$arch
+  build=win64; [ $arch = x86 ] && build=win32
+  "$WINE" "$(suite_regsvr32 $arch)" /s "$(suite_winpath "$root/dist/$arch/Corvane.dll")"
+  bare="$root/build/$build/bench/corvane/corvane_bare_walk.exe"
+  # One untimed walk first, so that every contender finds the folders, the
+  # file records and their attributes in the caches.
+  du -sb --apparent-size "$tree" >/dev/null
+  vbs size_walk.vbs "$wintree" >/dev/null
+  du_best="" corvane_best="" bare_best="" script_best=""
+  for round in 1 2 3; do
+    start=$(now); du_line="$(du -sb --apparent-size "$tree")"; end=$(now)
+    du_best="$(min "$du_best" "$(seconds "$start" "$end")")"
+    read -r _ corvane_bytes took <<<"$(vbs size_walk.vbs "$wintree")"
+    corvane_best="$(min "$corvane_best" "$took")"
+    read -r _ bare_bytes took <<<"$("$WINE" "$bare" "$wintree" </dev/null | tr -d '\r')"
+    bare_best="$(min "$bare_best" "$took")"
+    read -r _ script_bytes took <<<"$(vbs script_walk.vbs "$wintree")"
+    script_best="$(min "$script_best" "$took")"
+  done
+  du_bytes="$(cut -f1 <<<"$du_line")"
+  echo
+  printf '%-46s %10s %14s\n' "folder size of the tree, $arch (best of 3)" "seconds" "bytes"
+  printf '%-46s %10s %14s\n' "du -sb --apparent-size (native)" "$du_best" "$du_bytes"
+  printf '%-46s %10s %14s\n' "FolderOrFileSize from VBScript ($arch)" "$corvane_best" "$corvane_bytes"
+  printf '%-46s %10s %14s\n' "bare FindFirstFileA walk in C++ ($arch)" "$bare_best" "$bare_bytes"
+  printf '%-46s %10s %14s\n' "FSO walk in VBScript ($arch)" "$script_best" "$script_bytes"
+  python3 - "$du_best" "$corvane_best" "$script_best" "$arch" <<'PY'
 import sys
-du, corvane, script = map(float, sys.argv[1:])
-print("FolderOrFileSize: %.1fx faster than the script walk, %.2fx the time of du" % (script / corvane, corvane / du))
+du, corvane, script = map(float, sys.argv[1:4])
+print("FolderOrFileSize %s: %.1fx faster than the script walk, %.2fx the time of du" % (sys.argv[4], script / corvane, corvane / du))
 PY
+done
+arch_of_vbs=x64
 
 # Two identical 1 GiB files of random bytes, and one that differs in its
 # first byte.

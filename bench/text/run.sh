@@ -1,8 +1,14 @@
 #!/bin/bash
-# Text search benchmarks: native throughput, then the same methods from VBScript.
+# Text search benchmarks: native throughput, then the same methods from VBScript
+# under the cscript of each bitness (the 32-bit one loads the x86 DLL), each
+# beside its anchor measured by the same cscript in the same run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 "$root/build/bench/bench/text/text_bench"
 source "$root/tools/winenv.sh"
 suite_wine_up
-"$WINE" cscript //nologo "$(suite_winpath "$root/bench/text/text_bench.vbs")" </dev/null
+for arch in x64 x86; do
+  echo "-- $arch ($(suite_cscript $arch))"
+  "$WINE" "$(suite_regsvr32 $arch)" /s "$(suite_winpath "$root/dist/$arch/Lirrow.dll")"
+  "$WINE" "$(suite_cscript $arch)" //nologo "$(suite_winpath "$root/bench/text/text_bench.vbs")" </dev/null
+done

@@ -7,6 +7,8 @@
 #include <oleauto.h>
 #include <cguid.h>
 
+#include <cstdio>
+#include <functional>
 #include <string>
 
 #include "frame/owners.h"
@@ -133,14 +135,20 @@ TEST_F(ServerTest, RegistrationWritesAndRemovesEverything) {
   EXPECT_EQ(read_value(clsid + L"\\ProgID"), L"Lirrow.Lirrow");
   EXPECT_EQ(read_value(clsid + L"\\TypeLib"), L"{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA}");
   EXPECT_EQ(read_value(L"Lirrow.Lirrow\\Clsid"), L"{AC63C352-843F-408C-B60C-ED2ACC3147D4}");
-  EXPECT_TRUE(key_exists(libid + L"\\4.0\\0\\win64"));
+  const std::wstring own_entry = libid + (sizeof(void*) == 8 ? L"\\4.0\\0\\win64" : L"\\4.0\\0\\win32");
+  const std::wstring other_entry = libid + (sizeof(void*) == 8 ? L"\\4.0\\0\\win32" : L"\\4.0\\0\\win64");
+  EXPECT_TRUE(key_exists(own_entry));
   EXPECT_EQ(read_value(iid), L"_Lirrow");
   EXPECT_EQ(read_value(iid + L"\\ProxyStubClsid32"), L"{00020424-0000-0000-C000-000000000046}");
   EXPECT_EQ(read_value(iid + L"\\TypeLib"), L"{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA}");
 
+  // The other bitness's registration (left by its own run of these tests)
+  // keeps the keys that both halves share.
+  const bool other_half = key_exists(other_entry);
   ASSERT_EQ(server.unregister_server(), S_OK);
   ASSERT_EQ(server.unregister_server(), S_OK);
-  for (const auto& key : {clsid, libid, iid, std::wstring(L"Lirrow.Lirrow")}) EXPECT_FALSE(key_exists(key)) << key;
+  for (const auto& key : {clsid, iid, own_entry}) EXPECT_FALSE(key_exists(key)) << key;
+  for (const auto& key : {libid, std::wstring(L"Lirrow.Lirrow")}) EXPECT_EQ(key_exists(key), other_half) << key;
 
   // Leave the library registered for the script tests that follow.
   ASSERT_EQ(server.register_server(), S_OK);
@@ -269,6 +277,242 @@ TEST_F(ServerTest, BadInputNeverCrashes) {
   V_DISPATCH(&object) = dispatch.get();
   HRESULT status = call(object, nothing, nothing, result, exception);
   EXPECT_TRUE(status == DISP_E_TYPEMISMATCH || status == DISP_E_MEMBERNOTFOUND) << std::hex << status;
+}
+
+}  // namespace
+
+namespace {
+
+// Malformed calls on every method of the frame's IUnknown, IDispatch,
+// ISupportErrorInfo and IClassFactory and on DllGetClassObject. Each runs in
+// a child process, so a crash fails its own row and not the whole run; the
+// child's exit code is the status it got, or kLeftObject when a refused call
+// left something in its out-pointer.
+constexpr HRESULT kLeftObject = static_cast<HRESULT>(0xE0DE0001);
+
+// A null reference to an interface identity, as a C caller can pass one.
+// (read through a volatile, so the compiler cannot reason the call away).
+const IID& null_iid() {
+  static const IID* volatile none = nullptr;
+  return *none;
+}
+
+struct MalformedCall {
+  const char* what;
+  HRESULT expected;
+  std::function<HRESULT(ComPtr<IDispatch>&, ComPtr<IClassFactory>&, HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**))> call;
+};
+
+// The status, or kLeftObject when a failed call did not clear `object`.
+HRESULT cleared(HRESULT status, void* object) { return FAILED(status) && object ? kLeftObject : status; }
+
+VARIANT text_argument(const wchar_t* text) {
+  VARIANT v;
+  V_VT(&v) = VT_BSTR;
+  V_BSTR(&v) = const_cast<BSTR>(text);  // only read
+  return v;
+}
+
+const DISPID kStringCount = 0x60030001;
+
+const MalformedCall kMalformedCalls[] = {
+    {"QueryInterface, null out-pointer", E_POINTER, [](auto& d, auto&, auto) { return d->QueryInterface(IID_IUnknown, nullptr); }},
+    {"QueryInterface, unknown interface", E_NOINTERFACE, [](auto& d, auto&, auto) {
+       void* p = &d;
+       const HRESULT status = d->QueryInterface(IID_IClassFactory, &p);
+       return cleared(status, p);
+     }},
+    {"QueryInterface, null interface identity", E_INVALIDARG, [](auto& d, auto&, auto) {
+       void* p = &d;
+       const HRESULT status = d->QueryInterface(null_iid(), &p);
+       return cleared(status, p);
+     }},
+    {"GetTypeInfoCount, null out-pointer", E_POINTER, [](auto& d, auto&, auto) { return d->GetTypeInfoCount(nullptr); }},
+    {"GetTypeInfo, null out-pointer", E_POINTER, [](auto& d, auto&, auto) { return d->GetTypeInfo(0, 0, nullptr); }},
+    {"GetTypeInfo, index 1", DISP_E_BADINDEX, [](auto& d, auto&, auto) {
+       ITypeInfo* info = reinterpret_cast<ITypeInfo*>(&d);
+       const HRESULT status = d->GetTypeInfo(1, 0, &info);
+       return cleared(status, info);
+     }},
+    {"GetIDsOfNames, null rgDispId", E_POINTER, [](auto& d, auto&, auto) {
+       LPOLESTR names[] = {const_cast<LPOLESTR>(L"StringCount")};
+       return d->GetIDsOfNames(IID_NULL, names, 1, 0, nullptr);
+     }},
+    {"GetIDsOfNames, null rgszNames with a count of 1", E_INVALIDARG, [](auto& d, auto&, auto) {
+       DISPID id = 0;
+       return d->GetIDsOfNames(IID_NULL, nullptr, 1, 0, &id);
+     }},
+    {"GetIDsOfNames, a count of 0", E_INVALIDARG, [](auto& d, auto&, auto) {
+       LPOLESTR names[] = {const_cast<LPOLESTR>(L"StringCount")};
+       DISPID id = 0;
+       return d->GetIDsOfNames(IID_NULL, names, 0, 0, &id);
+     }},
+    {"GetIDsOfNames, a null name", E_INVALIDARG, [](auto& d, auto&, auto) {
+       LPOLESTR names[] = {const_cast<LPOLESTR>(L"StringCount"), nullptr};
+       DISPID ids[2] = {};
+       return d->GetIDsOfNames(IID_NULL, names, 2, 0, ids);
+     }},
+    {"GetIDsOfNames, unknown interface", DISP_E_UNKNOWNINTERFACE, [](auto& d, auto&, auto) {
+       LPOLESTR names[] = {const_cast<LPOLESTR>(L"StringCount")};
+       DISPID id = 0;
+       return d->GetIDsOfNames(IID_IDispatch, names, 1, 0, &id);
+     }},
+    {"GetIDsOfNames, null interface identity", E_INVALIDARG, [](auto& d, auto&, auto) {
+       LPOLESTR names[] = {const_cast<LPOLESTR>(L"StringCount")};
+       DISPID id = 0;
+       return d->GetIDsOfNames(null_iid(), names, 1, 0, &id);
+     }},
+    {"Invoke, null pDispParams", E_INVALIDARG, [](auto& d, auto&, auto) {
+       return d->Invoke(kStringCount, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr);
+     }},
+    {"Invoke, cArgs 2 with null rgvarg", E_INVALIDARG, [](auto& d, auto&, auto) {
+       DISPPARAMS params{nullptr, nullptr, 2, 0};
+       return d->Invoke(kStringCount, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+     }},
+    {"Invoke, cNamedArgs 1 with null rgdispidNamedArgs", E_INVALIDARG, [](auto& d, auto&, auto) {
+       VARIANT args[] = {text_argument(L"b"), text_argument(L"abc")};
+       DISPPARAMS params{args, nullptr, 2, 1};
+       return d->Invoke(kStringCount, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+     }},
+    {"Invoke, cNamedArgs larger than cArgs", DISP_E_BADPARAMCOUNT, [](auto& d, auto&, auto) {
+       VARIANT args[] = {text_argument(L"b"), text_argument(L"abc")};
+       DISPID named[] = {0, 1, 2};
+       DISPPARAMS params{args, named, 1, 3};
+       return d->Invoke(kStringCount, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+     }},
+    {"Invoke, more arguments than parameters", DISP_E_BADPARAMCOUNT, [](auto& d, auto&, auto) {
+       VARIANT args[] = {text_argument(L"b"), text_argument(L"abc"), text_argument(L"x"), text_argument(L"y")};
+       DISPPARAMS params{args, nullptr, 4, 0};
+       return d->Invoke(kStringCount, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+     }},
+    {"Invoke, a null by-reference argument", E_INVALIDARG, [](auto& d, auto&, auto) {
+       VARIANT args[] = {text_argument(L"b"), text_argument(L"abc")};
+       V_VT(&args[0]) = VT_BYREF | VT_BSTR;
+       V_BSTRREF(&args[0]) = nullptr;
+       DISPPARAMS params{args, nullptr, 2, 0};
+       UINT arg_error = 99;
+       HRESULT status = d->Invoke(kStringCount, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, &arg_error);
+       return arg_error == 0 ? status : E_FAIL;
+     }},
+    {"Invoke, a Variant reference to a null reference", E_INVALIDARG, [](auto& d, auto&, auto) {
+       VARIANT inner;
+       V_VT(&inner) = VT_BYREF | VT_VARIANT;
+       V_VARIANTREF(&inner) = nullptr;
+       VARIANT args[] = {text_argument(L"b"), text_argument(L"abc")};
+       V_VT(&args[1]) = VT_BYREF | VT_VARIANT;
+       V_VARIANTREF(&args[1]) = &inner;
+       DISPPARAMS params{args, nullptr, 2, 0};
+       return d->Invoke(kStringCount, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+     }},
+    {"Invoke, a Variant that refers to itself", E_INVALIDARG, [](auto& d, auto&, auto) {
+       VARIANT args[] = {text_argument(L"b"), text_argument(L"abc")};
+       V_VT(&args[1]) = VT_BYREF | VT_VARIANT;
+       V_VARIANTREF(&args[1]) = &args[1];
+       DISPPARAMS params{args, nullptr, 2, 0};
+       return d->Invoke(kStringCount, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+     }},
+    {"Invoke, an unknown kind of value", DISP_E_TYPEMISMATCH, [](auto& d, auto&, auto) {
+       VARIANT args[] = {text_argument(L"b"), text_argument(L"abc")};
+       V_VT(&args[0]) = 0x7FF;
+       DISPPARAMS params{args, nullptr, 2, 0};
+       return d->Invoke(kStringCount, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+     }},
+    {"Invoke, unknown interface", DISP_E_UNKNOWNINTERFACE, [](auto& d, auto&, auto) {
+       DISPPARAMS params{};
+       return d->Invoke(kStringCount, IID_IDispatch, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+     }},
+    {"Invoke, null interface identity", E_INVALIDARG, [](auto& d, auto&, auto) {
+       DISPPARAMS params{};
+       return d->Invoke(kStringCount, null_iid(), 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+     }},
+    {"Invoke, unknown DISPID", DISP_E_MEMBERNOTFOUND, [](auto& d, auto&, auto) {
+       DISPPARAMS params{};
+       return d->Invoke(0x12345, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+     }},
+    {"Invoke, no invoke kind", DISP_E_MEMBERNOTFOUND, [](auto& d, auto&, auto) {
+       DISPPARAMS params{};
+       return d->Invoke(kStringCount, IID_NULL, 0, 0, &params, nullptr, nullptr, nullptr);
+     }},
+    {"InterfaceSupportsErrorInfo, null interface identity", E_INVALIDARG, [](auto& d, auto&, auto) {
+       ComPtr<ISupportErrorInfo> support;
+       d->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(support.put()));
+       return support->InterfaceSupportsErrorInfo(null_iid());
+     }},
+    {"a method's null result pointer", E_POINTER, [](auto& d, auto&, auto) {
+       ComPtr<_Lirrow> lirrow;
+       d->QueryInterface(IID__Lirrow, reinterpret_cast<void**>(lirrow.put()));
+       BSTR text = nullptr;
+       return lirrow->StringCount(&text, &text, nullptr);
+     }},
+    {"CreateInstance, null out-pointer", E_POINTER, [](auto&, auto& f, auto) { return f->CreateInstance(nullptr, IID_IUnknown, nullptr); }},
+    {"CreateInstance, an outer object", CLASS_E_NOAGGREGATION, [](auto& d, auto& f, auto) {
+       void* p = &f;
+       const HRESULT status = f->CreateInstance(d.get(), IID_IUnknown, &p);
+       return cleared(status, p);
+     }},
+    {"CreateInstance, unknown interface", E_NOINTERFACE, [](auto&, auto& f, auto) {
+       void* p = &f;
+       const HRESULT status = f->CreateInstance(nullptr, IID_IClassFactory, &p);
+       return cleared(status, p);
+     }},
+    {"CreateInstance, null interface identity", E_INVALIDARG, [](auto&, auto& f, auto) {
+       void* p = &f;
+       const HRESULT status = f->CreateInstance(nullptr, null_iid(), &p);
+       return cleared(status, p);
+     }},
+    {"class object QueryInterface, null out-pointer", E_POINTER, [](auto&, auto& f, auto) { return f->QueryInterface(IID_IUnknown, nullptr); }},
+    {"class object QueryInterface, unknown interface", E_NOINTERFACE, [](auto&, auto& f, auto) {
+       void* p = &f;
+       const HRESULT status = f->QueryInterface(IID_IDispatch, &p);
+       return cleared(status, p);
+     }},
+    {"class object QueryInterface, null interface identity", E_INVALIDARG, [](auto&, auto& f, auto) {
+       void* p = &f;
+       const HRESULT status = f->QueryInterface(null_iid(), &p);
+       return cleared(status, p);
+     }},
+    {"LockServer(FALSE) without a lock", E_UNEXPECTED, [](auto&, auto& f, auto) { return f->LockServer(FALSE); }},
+    {"DllGetClassObject, null out-pointer", E_POINTER, [](auto&, auto&, auto get) { return get(CLSID_Lirrow, IID_IClassFactory, nullptr); }},
+    {"DllGetClassObject, unknown class", CLASS_E_CLASSNOTAVAILABLE, [](auto& d, auto&, auto get) {
+       void* p = &d;
+       const HRESULT status = get(IID__Lirrow, IID_IClassFactory, &p);
+       return cleared(status, p);
+     }},
+    {"DllGetClassObject, unknown interface", E_NOINTERFACE, [](auto& d, auto&, auto get) {
+       void* p = &d;
+       const HRESULT status = get(CLSID_Lirrow, IID_IDispatch, &p);
+       return cleared(status, p);
+     }},
+    {"DllGetClassObject, null class identity", E_INVALIDARG, [](auto& d, auto&, auto get) {
+       void* p = &d;
+       const HRESULT status = get(null_iid(), IID_IClassFactory, &p);
+       return cleared(status, p);
+     }},
+    {"DllGetClassObject, null interface identity", E_INVALIDARG, [](auto& d, auto&, auto get) {
+       void* p = &d;
+       const HRESULT status = get(CLSID_Lirrow, null_iid(), &p);
+       return cleared(status, p);
+     }},
+};
+
+using MalformedCallTest = ServerTest;
+
+TEST_F(MalformedCallTest, EachAnswersItsStatusAndNeverCrashes) {
+  ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+  for (const MalformedCall& row : kMalformedCalls) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EXIT(
+        {
+          ComPtr<IClassFactory> class_object = factory();
+          ComPtr<IDispatch> dispatch;
+          class_object->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(dispatch.put()));
+          const HRESULT status = row.call(dispatch, class_object, server.get_class_object);
+          std::fflush(nullptr);
+          TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+        },
+        ::testing::ExitedWithCode(static_cast<int>(row.expected)), "")
+        << row.what;
+  }
 }
 
 }  // namespace

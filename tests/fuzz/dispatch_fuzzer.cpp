@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "failing_host.h"
+#include "process_counts.h"
 #include "random_arguments.h"
 #include "server_library.h"
 
@@ -106,6 +107,7 @@ bool documented_dispatch_status(HRESULT status) {
     case DISP_E_BADPARAMCOUNT: case DISP_E_TYPEMISMATCH: case DISP_E_PARAMNOTOPTIONAL:
     case DISP_E_PARAMNOTFOUND: case DISP_E_MEMBERNOTFOUND: case DISP_E_UNKNOWNINTERFACE:
     case DISP_E_OVERFLOW: case DISP_E_BADVARTYPE:
+    case E_INVALIDARG:  // a malformed argument block
       return true;
     default:
       return false;
@@ -113,28 +115,6 @@ bool documented_dispatch_status(HRESULT status) {
 }
 
 // ---- resource counts ----
-
-// GDI objects of this process: the platform's count, or where that answers
-// nothing (Wine), the live entries of the handle table, probed by index.
-DWORD gdi_object_count() {
-  DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (count) return count;
-  for (ULONG_PTR index = 1; index < 0x10000; ++index)
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(index))) ++count;
-  return count;
-}
-
-// Kernel handles of this process: the platform's count, or where that
-// answers nothing (Wine), the handle values that name an open object.
-DWORD handle_count() {
-  DWORD count = 0;
-  if (GetProcessHandleCount(GetCurrentProcess(), &count) && count) return count;
-  for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
-    DWORD flags = 0;
-    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
-  }
-  return count;
-}
 
 // Both counts must see one more object while one is open, or the leak
 // checks below would prove nothing.
@@ -256,6 +236,17 @@ void Fuzzer::call(Target& target, ClassInstance& instance, const ArgumentRules& 
     if (instance.object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id) != S_OK || id != member.id)
       fail(narrow(instance.info->name) + "." + narrow(name) + ": the name does not resolve to its DISPID");
   }
+  if (odd == 25) {
+    // Malformed name lookups: no place for the answers, no names, no count.
+    std::wstring name = member.name;
+    LPOLESTR names[] = {name.data()};
+    DISPID id = DISPID_UNKNOWN;
+    const HRESULT no_ids = instance.object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, nullptr);
+    const HRESULT no_names = instance.object->GetIDsOfNames(IID_NULL, nullptr, 1, LOCALE_USER_DEFAULT, &id);
+    const HRESULT no_count = instance.object->GetIDsOfNames(IID_NULL, names, 0, LOCALE_USER_DEFAULT, &id);
+    if (no_ids != E_POINTER || no_names != E_INVALIDARG || no_count != E_INVALIDARG)
+      fail(narrow(instance.info->name) + "." + narrow(member.name) + ": a malformed name lookup was not refused");
+  }
   host.set_mode(static_cast<FailingHost::Mode>(random() % 3));
 
   size_t count = member.params.size();
@@ -287,6 +278,25 @@ void Fuzzer::call(Target& target, ClassInstance& instance, const ArgumentRules& 
     if (V_VT(&params.rgvarg[i]) == VT_BSTR && V_BSTR(&params.rgvarg[i]))
       by_value_texts.emplace_back(V_BSTR(&params.rgvarg[i]), std::wstring(V_BSTR(&params.rgvarg[i]), SysStringLen(V_BSTR(&params.rgvarg[i]))));
 
+  // Malformed argument blocks: arguments counted but absent, more named
+  // arguments than arguments, a by-reference argument that names no place.
+  // Each must be refused with a status (E_INVALIDARG, DISP_E_BADPARAMCOUNT).
+  VARIANT null_reference;
+  V_VT(&null_reference) = VT_BYREF | VT_BSTR;
+  V_BSTRREF(&null_reference) = nullptr;
+  VARIANT saved_first{};
+  const bool malformed = odd >= 26 && odd < 30;
+  if (odd == 26) params.rgvarg = params.cArgs > 0 ? nullptr : params.rgvarg;
+  if (odd == 27) {
+    params.cNamedArgs = params.cArgs + 1 + static_cast<UINT>(random() % 3);
+    params.rgdispidNamedArgs = random() % 2 ? named.data() : nullptr;
+    named.resize(std::max<size_t>(named.size(), params.cNamedArgs), 0);
+    if (params.rgdispidNamedArgs) params.rgdispidNamedArgs = named.data();
+  }
+  if (odd == 28 && params.cArgs > 0) {
+    saved_first = params.rgvarg[0];
+    params.rgvarg[0] = null_reference;
+  }
   VARIANT result;
   VariantInit(&result);
   EXCEPINFO exception{};
@@ -296,8 +306,14 @@ void Fuzzer::call(Target& target, ClassInstance& instance, const ArgumentRules& 
            narrow(member.name).c_str(), target.done, flags, static_cast<unsigned long>(id), arguments.describe().c_str());
   g_guard.call_started = static_cast<LONGLONG>(GetTickCount64());
   const HRESULT status = instance.object->Invoke(id, wrong_interface ? IID_IDispatch : IID_NULL, LOCALE_USER_DEFAULT, flags,
-                                                 &params, want_result ? &result : nullptr,
+                                                 odd == 29 ? nullptr : &params, want_result ? &result : nullptr,
                                                  want_exception ? &exception : nullptr, &arg_error);
+  if (odd == 28 && params.cArgs > 0) params.rgvarg[0] = saved_first;
+  if (odd == 26) params.rgvarg = arguments.reversed();
+  const bool refusable = (odd == 26 || odd == 28) ? params.cArgs > 0 : malformed;
+  if (refusable && status != E_INVALIDARG && status != DISP_E_BADPARAMCOUNT && status != DISP_E_MEMBERNOTFOUND &&
+      status != DISP_E_UNKNOWNINTERFACE)
+    fail(std::string(g_guard.current) + ": a malformed argument block was not refused");
   g_guard.call_started = 0;
   ++calls_;
   ++instance.calls;

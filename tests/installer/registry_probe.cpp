@@ -1,5 +1,5 @@
-// Checks the registration of every library of a folder in the registry (the
-// 64-bit view): with "present", that each class, its ProgID, its interface and
+// Checks the registration of every library of a folder in the registry view of
+// the probe's own bitness (built for x64 and x86, each run on its DLLs): with "present", that each class, its ProgID, its interface and
 // its type library are registered with the server in the given folder, and
 // that no class is marked safe for scripting or initialisation; with "absent",
 // that none of those keys is left. Prints the ProgIDs it found.
@@ -26,9 +26,9 @@ void check(bool ok, const std::wstring& what) {
   }
 }
 
-bool key_exists(HKEY root, const std::wstring& path) {
+bool key_exists(HKEY root, const std::wstring& path, REGSAM view = 0) {
   frame::RegKey key;
-  return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+  return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
 }
 
 std::wstring value_of(const std::wstring& path, const wchar_t* name = nullptr) {
@@ -79,7 +79,8 @@ int wmain(int argc, wchar_t** argv) {
               progid + L" is marked safe " + category);
     }
   }
-  check(key_exists(HKEY_LOCAL_MACHINE, kUninstallKey) == present, std::wstring(L"uninstall entry ") + (present ? L"missing" : L"left"));
+  // The uninstaller's entry lives in the 64-bit view, seen from either bitness.
+  check(key_exists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY) == present, std::wstring(L"uninstall entry ") + (present ? L"missing" : L"left"));
   CoUninitialize();
   printf("progids:%s\n", narrow(progids).c_str());
   printf("registry probe (%s): %d passed, %d failed\n", present ? "present" : "absent", passed, failed);

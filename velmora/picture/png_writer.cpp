@@ -8,7 +8,7 @@ namespace velmora {
 namespace {
 
 const std::array<std::uint32_t, 256>& crc_table() {
-  static const auto table = [] {
+  static constexpr auto table = [] {
     std::array<std::uint32_t, 256> result{};
     for (std::uint32_t n = 0; n < 256; ++n) {
       std::uint32_t c = n;

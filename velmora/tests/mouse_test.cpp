@@ -112,6 +112,12 @@ TEST_F(MouseTest, LockCursorClipsToTheClientAreaAndUnlockFreesIt) {
   POINT origin{0, 0};
   ClientToScreen(window.get(), &origin);
   OffsetRect(&client, origin.x, origin.y);
+  // Wine 8's 32-bit side accepts a clip and never applies it, also from a
+  // program that calls the platform directly: nothing here can be observed.
+  ClipCursor(&client);
+  RECT platform = clip();
+  ClipCursor(nullptr);
+  if (!EqualRect(&platform, &client)) GTEST_SKIP() << "the platform applies no cursor clip for this process";
   LONG handle = window.as_long();
   EXPECT_EQ(velmora->LockCursor(&handle), S_OK);
   RECT clipped = clip();

@@ -147,7 +147,7 @@ void BoxWatcher::watch() {
       std::vector<HWND> found;
     } search{GetCurrentProcessId(), {}};
     EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
+        [](HWND window, LPARAM context) CALLBACK -> BOOL {
           auto* search = reinterpret_cast<Search*>(context);
           DWORD process = 0;
           GetWindowThreadProcessId(window, &process);
@@ -214,7 +214,7 @@ std::vector<InputRecorder::Event> InputRecorder::events(DWORD settle_ms) {
 
 void InputRecorder::run() {
   thread_id_ = GetCurrentThreadId();
-  auto keyboard = [](int code, WPARAM message, LPARAM data) -> LRESULT {
+  auto keyboard = [](int code, WPARAM message, LPARAM data) CALLBACK -> LRESULT {
     if (code == HC_ACTION && g_recorder) {
       auto* info = reinterpret_cast<KBDLLHOOKSTRUCT*>(data);
       std::lock_guard<std::mutex> lock(g_recorder->mutex_);
@@ -222,7 +222,7 @@ void InputRecorder::run() {
     }
     return code == HC_ACTION ? 1 : CallNextHookEx(nullptr, code, message, data);  // swallowed: nothing acts on it
   };
-  auto mouse = [](int code, WPARAM message, LPARAM data) -> LRESULT {
+  auto mouse = [](int code, WPARAM message, LPARAM data) CALLBACK -> LRESULT {
     if (code == HC_ACTION && g_recorder && message != WM_MOUSEMOVE) {
       auto* info = reinterpret_cast<MSLLHOOKSTRUCT*>(data);
       std::lock_guard<std::mutex> lock(g_recorder->mutex_);

@@ -1,0 +1,164 @@
+#!/bin/bash
+# Self-registration of both bitnesses side by side, in a Wine prefix of its
+# own (it unregisters what the other tests need): after every step of a
+# sequence of registering and unregistering the x64 DLLs, the x86 DLLs and
+# a copy of the x64 DLLs in another folder, both registry views hold exactly
+# the keys of the halves that are registered, and CreateObject from the 64-bit
+# and the 32-bit cscript finds exactly the classes of its own bitness.
+#   registration_test.sh
+set -uo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+export SUITE_WINE_ROOT="$root/build/wine-registration"
+source "$root/tools/winenv.sh"
+suite_wine_up
+work="$(mktemp -d)"
+trap 'rm -rf "$work"; suite_wine_down' EXIT
+
+passed=0 failed=0
+check() {  # check <description> <command...>
+  local what="$1"; shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $what"; fi
+}
+
+libraries=(Lirrow Velmora)
+classes=(
+  "Lirrow.Lirrow,{AC63C352-843F-408C-B60C-ED2ACC3147D4},{649B234E-BEC2-4750-86A1-3C962892EECA},{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA},4.0"
+  "Velmora.Velmora,{DF1EA31F-BF8E-4C1A-AED6-0492D02E7269},{0F48D701-CE54-4FC2-8C1D-1F8C8351FEAE},{30E18446-216C-4D8F-8A7E-111654714F47},4.0"
+  "Velmora.ClassForGradient,{534F3C90-3B13-4DDE-933C-C4D2C888145C},{DFCAE676-3A4F-429E-A3FA-C293078468F3},{30E18446-216C-4D8F-8A7E-111654714F47},4.0"
+)
+libids=("{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA}" "{30E18446-216C-4D8F-8A7E-111654714F47}")
+cscript64=cscript
+cscript32='C:\windows\syswow64\cscript.exe'
+regsvr64=regsvr32
+regsvr32='C:\windows\syswow64\regsvr32.exe'
+mkdir -p "$work/copy"
+cp "$root"/dist/x64/{Lirrow,Velmora}.dll "$work/copy/"
+cp "$root/tests/installer/registration_state.vbs" "$work/"
+declare -A folder=([x64]="$(suite_winpath "$root/dist/x64")" [x86]="$(suite_winpath "$root/dist/x86")" [copy]="$(suite_winpath "$work/copy")")
+labels=("x64=${folder[x64]}" "x86=${folder[x86]}" "copy=${folder[copy]}")
+
+# A run that was stopped half-way leaves its registrations: start afresh.
+for libid in "${libids[@]}"; do
+  if "$WINE" reg query "HKLM\\Software\\Classes\\TypeLib\\$libid" >/dev/null 2>&1; then
+    echo "registrations of an earlier run found: a fresh prefix"
+    suite_wine_down
+    rm -rf "$WINEPREFIX"
+    suite_wine_up
+    break
+  fi
+done
+
+state() {  # state <view name> <cscript>
+  "$WINE" "$2" //nologo "$(suite_winpath "$work/registration_state.vbs")" "$1" "${labels[@]}" "${classes[@]}" 2>&1 | tr -d '\r'
+}
+expected() {  # expected <view name> <server of the view's class keys> <x64 half> <x86 half>
+  local spec progid any=no iface=no create=429
+  [ "$3$4" != nonenone ] && any=yes
+  [ "$2" != none ] && { iface=yes; create=0; }
+  for spec in "${classes[@]}"; do
+    progid="${spec%%,*}"
+    echo "$1 $progid clsid=$2 iface=$iface progid=$any win32=$4 win64=$3 lib=$any create=$create"
+  done
+}
+# The keys each bitness sees and what CreateObject finds after one step.
+expect() {  # expect <step> <x64 half: none|x64|copy> <x86 half: none|x86>
+  local got want
+  got="$(state view64 "$cscript64"; state view32 "$cscript32")"
+  want="$(expected view64 "$2" "$2" "$3"; expected view32 "$3" "$2" "$3")"
+  if [ "$got" = "$want" ]; then
+    passed=$((passed + 1))
+    echo "ok   $1: x64 half $2, x86 half $3"
+  else
+    failed=$((failed + 1))
+    echo "FAIL $1:"
+    diff <(echo "$want") <(echo "$got") | sed 's/^/    /'
+  fi
+  # With nothing registered no key of ours is left, not even an empty one.
+  if [ "$2$3" = nonenone ]; then
+    local libid
+    for libid in "${libids[@]}"; do
+      check "$1: TypeLib\\$libid gone" bash -c "! '$WINE' reg query 'HKLM\\Software\\Classes\\TypeLib\\$libid' >/dev/null 2>&1"
+    done
+  fi
+}
+run() {  # run <regsvr32> <arguments> <folder label>: every library of the list
+  local tool="$1" switches="$2" where="$3" lib
+  for lib in "${libraries[@]}"; do
+    check "regsvr32 $switches $where\\$lib.dll answers success" "$WINE" "$tool" $switches "${folder[$where]}\\$lib.dll"
+  done
+}
+
+expect "nothing registered" none none
+run "$regsvr64" /s x64;        expect "register x64" x64 none
+run "$regsvr32" /s x86;        expect "register x86 beside it" x64 x86
+run "$regsvr64" "/u /s" x64;   expect "unregister x64 first" none x86
+run "$regsvr64" "/u /s" x64;   expect "unregister x64 twice" none x86
+run "$regsvr64" /s x64;        expect "register x64 again" x64 x86
+run "$regsvr32" "/u /s" x86;   expect "unregister x86 first" x64 none
+run "$regsvr32" "/u /s" x86;   expect "unregister x86 twice" x64 none
+run "$regsvr32" /s x86;        expect "register x86 again" x64 x86
+run "$regsvr32" /s x86;        expect "register x86 twice" x64 x86
+run "$regsvr64" "/u /s" copy;  expect "unregister a copy that is not the registered one" x64 x86
+run "$regsvr32" "/u /s" x86;   expect "unregister x86" x64 none
+run "$regsvr64" "/u /s" x64;   expect "unregister x64 last" none none
+run "$regsvr64" "/u /s" x64;   expect "unregister x64 never registered" none none
+run "$regsvr32" "/u /s" x86;   expect "unregister x86 never registered" none none
+run "$regsvr32" /s x86;        expect "register x86 alone" none x86
+run "$regsvr64" /s copy;       expect "register the copy" copy x86
+run "$regsvr64" "/u /s" x64;   expect "unregister x64 while the copy is registered" copy x86
+run "$regsvr64" /s x64;        expect "register x64 over the copy" x64 x86
+run "$regsvr64" "/u /s" copy;  expect "unregister the copy after that" x64 x86
+run "$regsvr64" "/u /s" x64;   expect "unregister x64" none x86
+run "$regsvr32" "/u /s" x86;   expect "unregister x86 last" none none
+
+# Per user: regsvr32 /n /i:user writes under HKCU\Software\Classes only. Wine 8
+# keeps one view of the user's classes for both bitnesses (no Wow6432Node
+# there), so the class keys name the bitness registered last and stay for
+# the other one when one unregisters; and its HKEY_CLASSES_ROOT is the
+# machine's classes alone, so CreateObject does not find classes registered
+# for the user only (error 429 from both cscripts).
+expected_user() {  # expected_user <view> <machine x64> <machine x86> <user class keys> <user win64> <user win32>
+  local own="$2" any=no spec progid
+  [ "$1" = user32 ] && own="$3"
+  [ "$5$6" != nonenone ] && any=yes
+  while read -r line; do
+    echo "$line"
+    progid="$(cut -d' ' -f2 <<<"$line")"
+    echo "$1 $progid user clsid=$4 iface=$([ "$4" != none ] && echo yes || echo no) progid=$any win32=$6 win64=$5 lib=$any"
+  done < <(expected "$1" "$own" "$2" "$3")
+}
+expect_user() {  # expect_user <step> <machine x64> <machine x86> <user class keys> <user win64> <user win32>
+  local got want
+  got="$(state user64 "$cscript64"; state user32 "$cscript32")"
+  want="$(expected_user user64 "${@:2}"; expected_user user32 "${@:2}")"
+  if [ "$got" = "$want" ]; then
+    passed=$((passed + 1))
+    echo "ok   $1: machine $2/$3, user class keys $4, user type library $5/$6"
+  else
+    failed=$((failed + 1))
+    echo "FAIL $1:"
+    diff <(echo "$want") <(echo "$got") | sed 's/^/    /'
+  fi
+}
+run "$regsvr64" "/n /i:user /s" x64;     expect_user "register x64 for the user" none none x64 x64 none
+run "$regsvr32" "/n /i:user /s" x86;     expect_user "register x86 for the user" none none x86 x64 x86
+run "$regsvr64" "/u /n /i:user /s" x64;  expect_user "unregister x64 for the user" none none x86 none x86
+run "$regsvr64" "/n /i:user /s" x64;     expect_user "register x64 for the user again" none none x64 x64 x86
+run "$regsvr32" "/u /n /i:user /s" x86;  expect_user "unregister x86 for the user" none none x64 x64 none
+run "$regsvr64" /s x64;                  expect_user "register x64 for the machine beside" x64 none x64 x64 none
+run "$regsvr32" /s x86;                  expect_user "register x86 for the machine beside" x64 x86 x64 x64 none
+run "$regsvr64" "/u /n /i:user /s" x64;  expect_user "unregister x64 for the user again" x64 x86 none none none
+run "$regsvr64" "/u /n /i:user /s" x64;  expect_user "unregister x64 for the user twice" x64 x86 none none none
+run "$regsvr64" "/n /i:user /s" x64;     expect_user "register x64 for the user over the machine" x64 x86 x64 x64 none
+run "$regsvr64" "/u /s" x64;             expect_user "unregister x64 for the machine" none x86 x64 x64 none
+run "$regsvr32" "/u /s" x86;             expect_user "unregister x86 for the machine" none none x64 x64 none
+run "$regsvr64" "/u /n /i:user /s" x64;  expect_user "unregister x64 for the user last" none none none none none
+for lib in "${libraries[@]}"; do
+  for switches in "/n /i:machine /s" "/n /i /s" "/n /i:userx /s"; do
+    check "regsvr32 $switches $lib.dll fails" bash -c "! '$WINE' '$regsvr64' $switches '${folder[x64]}\\$lib.dll'"
+  done
+done
+expect_user "nothing written by refused command lines" none none none none none
+
+echo "registration: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,34 @@
+#!/bin/bash
+# Registration-free use, in a Wine prefix of its own where nothing of ours is
+# registered: the host of each bitness, in a folder with the DLLs of its
+# bitness, activates an application manifest naming their assemblies.
+#   regfree_test.sh <x64 host> <x86 host>
+set -uo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+export SUITE_WINE_ROOT="$root/build/wine-regfree"
+source "$root/tools/winenv.sh"
+suite_wine_up
+work="$(mktemp -d)"
+trap 'rm -rf "$work"; suite_wine_down' EXIT
+
+passed=0 failed=0
+for arch in x64 x86; do
+  host="$1"; [ "$arch" = x86 ] && host="$2"
+  mkdir -p "$work/$arch"
+  cp "$root/dist/$arch"/*.dll "$host" "$work/$arch/"
+  out="$("$WINE" "$work/$arch/$(basename "$host")" "$(suite_winpath "$work/$arch")" 2>&1 | tr -d '\r')"
+  echo "$out"
+  if grep -qE "^regfree \($arch\): [1-9][0-9]* passed, 0 failed" <<<"$out"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1)); echo "FAIL the $arch host"
+  fi
+done
+# Nothing in the prefix was registered by any of this.
+if "$WINE" reg query 'HKLM\Software\Classes\TypeLib\{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA}' >/dev/null 2>&1; then
+  failed=$((failed + 1)); echo "FAIL Lirrow is registered in the prefix"
+else
+  passed=$((passed + 1))
+fi
+echo "regfree: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

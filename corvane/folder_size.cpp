@@ -1,7 +1,9 @@
 // FolderOrFileSize: a depth-first walk over the directory listings (no file is
 // opened), summed in double precision and written in the unit asked for.
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "corvane_object.h"
 #include "folder_walk.h"
@@ -50,17 +52,31 @@ frame::Handle open_for_metadata(const std::wstring& path, DWORD flags = 0) {
                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
 }
 
-// The walk on this platform: the 8-bit listing functions, directories known
-// by volume serial and file index, and the message pump.
+// The walk on this platform: the 8-bit listing functions, a directory's real
+// place from the handle of the directory opened by its path, and the message
+// pump. (A volume serial number and file index per directory would cost
+// more than the listings themselves.)
 class FolderPlace {
  public:
-  std::optional<DirectoryIdentity> identify(const std::wstring& path) {
+  std::optional<std::wstring> locate(const std::wstring& path) {
     // The same text the listing uses: "Z:" alone would name the current
     // directory of the drive, its listing pattern "Z:\*.*" the root.
     frame::Handle directory = open_for_metadata(with_backslash(path));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!directory || !GetFileInformationByHandle(directory.get(), &info)) return std::nullopt;
-    return DirectoryIdentity{info.dwVolumeSerialNumber, (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+    if (!directory) return std::nullopt;
+    constexpr DWORD flags = VOLUME_NAME_DOS | FILE_NAME_NORMALIZED;
+    std::vector<wchar_t> place(MAX_PATH + 1);
+    DWORD length = GetFinalPathNameByHandleW(directory.get(), place.data(), static_cast<DWORD>(place.size()), flags);
+    if (length >= place.size()) {
+      place.resize(length + 1);
+      length = GetFinalPathNameByHandleW(directory.get(), place.data(), static_cast<DWORD>(place.size()), flags);
+    }
+    if (length == 0 || length >= place.size()) return std::nullopt;
+    return std::wstring(place.data(), length);
+  }
+
+  bool same_place(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
   }
 
   template <class Visit>

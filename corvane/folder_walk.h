@@ -3,10 +3,8 @@
 // points, and what the walk does with each entry of a listing.
 #pragma once
 
-#include <compare>
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 
@@ -51,15 +49,6 @@ bool is_reparse_directory(uint32_t attributes);
 // name-surrogate bit would make a link look like a plain directory.
 EntryKind classify_entry(uint32_t attributes, uint32_t reparse_tag, std::string_view name);
 
-// Where a directory lives: the volume's serial number and the directory's
-// index on that volume. Every path that leads to one directory (through a
-// link, a junction, a mount point) gives the same identity.
-struct DirectoryIdentity {
-  uint32_t volume = 0;
-  uint64_t index = 0;
-  auto operator<=>(const DirectoryIdentity&) const = default;
-};
-
 // One entry of a directory listing, as the walk reads it.
 struct ListedEntry {
   uint32_t attributes = 0;
@@ -70,26 +59,29 @@ struct ListedEntry {
 
 // The depth-first byte total of the directory tree at `path`, taking every
 // size from the listings. `Place` gives the walk its platform:
-//   std::optional<DirectoryIdentity> identify(const Path&)  (nullopt: unknown)
-//   bool list(const Path&, callback(const ListedEntry&))    (false: unlistable)
-//   uint32_t reparse_tag(const Path& entry)                 (0: unreadable)
+//   std::optional<Path> locate(const Path&)               where a directory
+//                       really is: its path with every link resolved
+//                       (nullopt: unknown)
+//   bool same_place(const Path&, const Path&)
+//   bool list(const Path&, callback(const ListedEntry&))  (false: unlistable)
+//   uint32_t reparse_tag(const Path& entry)               (0: unreadable)
 //   Path child(const Path&, std::string_view name)
-//   void after_entry()                                      (pending messages)
-// Links are not followed; and since a listing may still fail to report one,
-// the walk enters no directory twice: a directory whose identity it has met
-// before (an ancestor, or a tree already summed) adds nothing. A directory
-// that cannot be identified is walked; the path limit then ends any cycle
-// through it. All state lives in this call's locals.
+//   void after_entry()                                    (pending messages)
+// Links are not followed; and since a listing may fail to report one, a
+// subdirectory is entered only where it really is: one that does not lie at
+// its parent's real place plus its own name was reached through a link,
+// junction or mount point and adds nothing (its tree counts where it really
+// lies inside the walk, or not at all). So the walk never enters a directory
+// it is already inside and counts no tree twice. A directory that cannot be
+// located is walked; the path limit then ends any cycle through it. All
+// state lives in the locals of each level.
 template <class Place, class Path>
 double walk_tree(Place& place, const Path& path);
 
 namespace detail {
 
 template <class Place, class Path>
-double walk_directory(Place& place, const Path& path, std::set<DirectoryIdentity>& entered) {
-  if (std::optional<DirectoryIdentity> identity = place.identify(path)) {
-    if (!entered.insert(*identity).second) return 0;
-  }
+double walk_directory(Place& place, const Path& path, const std::optional<Path>& where) {
   double total = 0;
   place.list(path, [&](const ListedEntry& entry) {
     uint32_t tag = is_reparse_directory(entry.attributes) ? place.reparse_tag(place.child(path, entry.name)) : 0;
@@ -97,10 +89,14 @@ double walk_directory(Place& place, const Path& path, std::set<DirectoryIdentity
       case EntryKind::File:
         total += size_from_halves(entry.size_high, entry.size_low);
         break;
-      case EntryKind::Directory:
+      case EntryKind::Directory: {
         // The listing already said it is a directory: no need to ask again.
-        total += walk_directory(place, place.child(path, entry.name), entered);
+        Path below = place.child(path, entry.name);
+        std::optional<Path> below_where = place.locate(below);
+        if (where && below_where && !place.same_place(*below_where, place.child(*where, entry.name))) break;
+        total += walk_directory(place, below, below_where);
         break;
+      }
       case EntryKind::Skip:
       case EntryKind::Link:
         break;
@@ -114,8 +110,7 @@ double walk_directory(Place& place, const Path& path, std::set<DirectoryIdentity
 
 template <class Place, class Path>
 double walk_tree(Place& place, const Path& path) {
-  std::set<DirectoryIdentity> entered;
-  return detail::walk_directory(place, path, entered);
+  return detail::walk_directory(place, path, place.locate(path));
 }
 
 }  // namespace corvane

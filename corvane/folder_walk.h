@@ -90,9 +90,10 @@ double walk_directory(Place& place, const Path& path, const std::optional<Path>&
         total += size_from_halves(entry.size_high, entry.size_low);
         break;
       case EntryKind::Directory: {
-        // The listing already said it is a directory: no need to ask again.
         Path below = place.child(path, entry.name);
         std::optional<Path> below_where = place.locate(below);
+        // Not where its parent's place and its own name put it: reached
+        // through a link that the listing did not report as one.
         if (where && below_where && !place.same_place(*below_where, place.child(*where, entry.name))) break;
         total += walk_directory(place, below, below_where);
         break;

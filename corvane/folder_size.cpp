@@ -1,7 +1,9 @@
 // FolderOrFileSize: a depth-first walk over the directory listings (no file is
 // opened), summed in double precision and written in the unit asked for.
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "corvane_object.h"
 #include "folder_walk.h"
@@ -41,44 +43,83 @@ class MessagePump {
 
 std::wstring with_backslash(std::wstring_view text) { return std::wstring(frame::wide(add_backslash(frame::u16(text)))); }
 
-// The sum over one directory's listing; subdirectories are summed completely
-// before the next entry is read. A listing that cannot be opened counts 0.
-double directory_size(const std::wstring& path, MessagePump& pump) {
-  std::wstring base = with_backslash(path);
-  frame::AnsiText pattern(base + L"*.*");
-  if (!within_path_limit(std::strlen(pattern.c_str()))) return 0;
-  WIN32_FIND_DATAA entry;
-  frame::FindHandle listing(FindFirstFileA(pattern.c_str(), &entry));
-  if (!listing) return 0;
-  double total = 0;
-  do {
-    std::string_view name(entry.cFileName, strnlen(entry.cFileName, std::size(entry.cFileName)));
-    switch (classify_entry(entry.dwFileAttributes, entry.dwReserved0, name)) {
-      case EntryKind::File:
-        total += size_from_halves(entry.nFileSizeHigh, entry.nFileSizeLow);
-        break;
-      case EntryKind::Directory:
-        // The listing already said it is a directory: no need to ask again.
-        total += directory_size(base + frame::AnsiText::decode(name), pump);
-        break;
-      case EntryKind::Skip:
-      case EntryKind::Link:
-        break;
-    }
-    pump.after_entry();
-  } while (FindNextFileA(listing.get(), &entry));
-  return total;
+// A path of the walk opened for its metadata only (no data is read): the
+// directory itself, or with `flags` the link itself rather than its target.
+frame::Handle open_for_metadata(const std::wstring& path, DWORD flags = 0) {
+  frame::AnsiText ansi(path);
+  if (!within_path_limit(std::strlen(ansi.c_str()))) return frame::Handle();
+  return frame::Handle(CreateFileA(ansi.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
 }
+
+// The walk on this platform: the 8-bit listing functions, a directory's real
+// place from the handle of the directory opened by its path, and the message
+// pump. (A volume serial number and file index per directory would cost
+// more than the listings themselves.)
+class FolderPlace {
+ public:
+  std::optional<std::wstring> locate(const std::wstring& path) {
+    // The same text the listing uses: "Z:" alone would name the current
+    // directory of the drive, its listing pattern "Z:\*.*" the root.
+    frame::Handle directory = open_for_metadata(with_backslash(path));
+    if (!directory) return std::nullopt;
+    constexpr DWORD flags = VOLUME_NAME_DOS | FILE_NAME_NORMALIZED;
+    std::vector<wchar_t> place(MAX_PATH + 1);
+    DWORD length = GetFinalPathNameByHandleW(directory.get(), place.data(), static_cast<DWORD>(place.size()), flags);
+    if (length >= place.size()) {
+      place.resize(length + 1);
+      length = GetFinalPathNameByHandleW(directory.get(), place.data(), static_cast<DWORD>(place.size()), flags);
+    }
+    if (length == 0 || length >= place.size()) return std::nullopt;
+    return std::wstring(place.data(), length);
+  }
+
+  bool same_place(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+  }
+
+  template <class Visit>
+  bool list(const std::wstring& path, Visit&& visit) {
+    frame::AnsiText pattern(with_backslash(path) + L"*.*");
+    if (!within_path_limit(std::strlen(pattern.c_str()))) return false;
+    WIN32_FIND_DATAA entry;
+    frame::FindHandle listing(FindFirstFileA(pattern.c_str(), &entry));
+    if (!listing) return false;
+    do {
+      visit(ListedEntry{entry.dwFileAttributes, entry.nFileSizeHigh, entry.nFileSizeLow,
+                        std::string_view(entry.cFileName, strnlen(entry.cFileName, std::size(entry.cFileName)))});
+    } while (FindNextFileA(listing.get(), &entry));
+    return true;
+  }
+
+  uint32_t reparse_tag(const std::wstring& path) {
+    frame::Handle link = open_for_metadata(path, FILE_FLAG_OPEN_REPARSE_POINT);
+    FILE_ATTRIBUTE_TAG_INFO info;
+    if (!link || !GetFileInformationByHandleEx(link.get(), FileAttributeTagInfo, &info, sizeof info)) return 0;
+    return info.ReparseTag;
+  }
+
+  std::wstring child(const std::wstring& path, std::string_view name) {
+    return with_backslash(path) + frame::AnsiText::decode(name);
+  }
+
+  void after_entry() { pump_.after_entry(); }
+
+ private:
+  MessagePump pump_;
+};
 
 // The byte total of a file or a directory tree; 0 for a path that is missing,
 // malformed or too long.
-double path_size(const std::wstring& path, MessagePump& pump) {
+double path_size(const std::wstring& path) {
   frame::AnsiText ansi(path);
   if (!within_path_limit(std::strlen(ansi.c_str()))) return 0;
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(ansi.c_str(), GetFileExInfoStandard, &data)) return 0;
   if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return size_from_halves(data.nFileSizeHigh, data.nFileSizeLow);
-  return directory_size(path, pump);
+  FolderPlace place;
+  return walk_tree(place, path);
 }
 
 }  // namespace
@@ -88,12 +129,11 @@ STDMETHODIMP CorvaneObject::FolderOrFileSize(BSTR* Path, SizeMode* Mode, BSTR* r
     std::wstring text;
     long mode = Mode ? static_cast<long>(*Mode) : 0;
     if (!is_size_unit(mode)) return text;
-    MessagePump pump;
     // The platform reads a path up to its first NUL; the walk builds every
     // deeper path from that same text, so a NUL inside cannot make a listing
     // find its own directory again and again.
     std::wstring_view path = frame::text_of(Path);
-    double bytes = path_size(std::wstring(path.substr(0, path.find(L'\0'))), pump);
+    double bytes = path_size(std::wstring(path.substr(0, path.find(L'\0'))));
     double value = in_unit(bytes, static_cast<SizeUnit>(mode));
     text = frame::wide(number_text(value, frame::u16(decimal_separator())));
     return text;

@@ -23,6 +23,11 @@ std::u16string add_backslash(std::u16string_view text) {
   return result;
 }
 
+bool is_reparse_directory(uint32_t attributes) {
+  constexpr uint32_t both = kDirectoryAttribute | kReparsePointAttribute;
+  return (attributes & both) == both;
+}
+
 EntryKind classify_entry(uint32_t attributes, uint32_t reparse_tag, std::string_view name) {
   if (!(attributes & kDirectoryAttribute)) return EntryKind::File;
   if (name == "." || name == "..") return EntryKind::Skip;

@@ -1,8 +1,20 @@
-; Installer of the automation component suite. Installs the 64-bit DLLs into
-; <folder>\x64 and the 32-bit ones into <folder>\x86, and registers each with
-; the regsvr32 of its own bitness: System32\regsvr32 for x64, SysWOW64\regsvr32
-; for x86 where the system has it. The uninstaller unregisters them the same
-; way before it deletes them. Silent with /S, the folder with /D=<path>.
+; Installer of the automation component suite, for all users of the machine
+; or for the current user only. Installs the 64-bit DLLs into <folder>\x64
+; and the 32-bit ones into <folder>\x86, and registers each with the regsvr32
+; of its own bitness: System32\regsvr32 for x64, SysWOW64\regsvr32 for x86
+; where the system has it. The uninstaller unregisters them the same way
+; before it deletes them.
+;
+; Command line: /S silent, /D=<path> the folder (last, no quotes),
+; /AllUsers or /CurrentUser the mode. Without a mode: all users when the
+; installer runs with administrator rights, else the current user.
+;   all users:    %ProgramFiles%\Automation Component Suite, the machine's
+;                 classes (regsvr32 /s), the entry under HKLM's Uninstall;
+;                 needs administrator rights (run it elevated).
+;   current user: %LOCALAPPDATA%\Programs\Automation Component Suite, the
+;                 user's classes (regsvr32 /s /n /i:user), the entry under
+;                 HKCU's Uninstall; needs no administrator rights.
+; The uninstaller takes the mode of the entry that names its folder.
 ;
 ;   makensis -DDIST=<dist folder> -DOUTFILE=<setup.exe> -DVERSION=<x.y.z> installer/suite.nsi
 
@@ -27,19 +39,139 @@ SetCompressor /SOLID lzma
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES64\${PRODUCT}"
-RequestExecutionLevel admin
+; No InstallDir: the default folder depends on the mode and is set in .onInit,
+; where an empty $INSTDIR means that no /D was given.
+; Asks for no elevation: the per-user mode needs none, and the all-users mode
+; is for an installer that was started elevated.
+RequestExecutionLevel user
 ShowInstDetails show
 ShowUninstDetails show
 
+Var Failures
+Var Mode          ; AllUsers or CurrentUser
+Var ModeText
+Var RegSwitches   ; regsvr32's switches of the mode
+
+DirText "$ModeText"
 Page directory
 Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
-Var Failures
+; The mode: /AllUsers or /CurrentUser from the command line, else the
+; default the caller put into $Mode. All users needs administrator rights.
+; Sets the registry root of SHCTX and regsvr32's switches.
+!macro ChooseModeFunction UN
+Function ${UN}ChooseMode
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/AllUsers" $1
+  ${IfNot} ${Errors}
+    ClearErrors
+    ${GetOptions} $0 "/CurrentUser" $1
+    ${IfNot} ${Errors}
+      MessageBox MB_OK|MB_ICONSTOP "Give /AllUsers or /CurrentUser, not both." /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+    StrCpy $Mode AllUsers
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $0 "/CurrentUser" $1
+  ${IfNot} ${Errors}
+    StrCpy $Mode CurrentUser
+  ${EndIf}
+  ${If} $Mode == AllUsers
+    UserInfo::GetAccountType
+    Pop $0
+    ${If} $0 != "Admin"
+      MessageBox MB_OK|MB_ICONSTOP "$(^Name) for all users needs administrator rights: start it elevated, or with /CurrentUser for yourself only." /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+    SetShellVarContext all
+    StrCpy $RegSwitches "/s"
+    StrCpy $ModeText "$(^Name) will be installed for all users of this computer."
+  ${Else}
+    SetShellVarContext current
+    StrCpy $RegSwitches "/s /n /i:user"
+    StrCpy $ModeText "$(^Name) will be installed for you only."
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro ChooseModeFunction ""
+!insertmacro ChooseModeFunction "un."
 
-; Runs <regsvr32> [/u] /s on every DLL of a folder; counts the failures.
+; Whether the folder named in the uninstall entry of a hive (HKLM or HKCU,
+; on the stack) is $INSTDIR: "yes" or "no" on the stack. Compared in their
+; short forms, so that case, long and short names do not matter; a folder
+; that does not exist is nobody's.
+!macro OwnsFolderFunction UN
+Function ${UN}OwnsFolder
+  Exch $0
+  Push $1
+  ${If} $0 == HKLM
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${Else}
+    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${EndIf}
+  ${If} $0 != ""
+    GetFullPathName /SHORT $0 $0
+  ${EndIf}
+  GetFullPathName /SHORT $1 $INSTDIR
+  ${If} $0 != ""
+  ${AndIf} $0 == $1
+    StrCpy $0 yes
+  ${Else}
+    StrCpy $0 no
+  ${EndIf}
+  Pop $1
+  Exch $0
+FunctionEnd
+!macroend
+!insertmacro OwnsFolderFunction ""
+!insertmacro OwnsFolderFunction "un."
+
+Function .onInit
+  UserInfo::GetAccountType
+  Pop $0
+  StrCpy $Mode CurrentUser
+  ${If} $0 == "Admin"
+    StrCpy $Mode AllUsers
+  ${EndIf}
+  Call ChooseMode
+  ${If} $INSTDIR == ""
+    ${If} $Mode == AllUsers
+      StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
+    ${Else}
+      StrCpy $INSTDIR "$LOCALAPPDATA\Programs\${PRODUCT}"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; The uninstaller takes the mode of the entry that names its folder; a
+; folder that no entry names (a half-removed install) takes the installer's
+; default. A mode on the command line wins.
+Function un.onInit
+  Push HKCU
+  Call un.OwnsFolder
+  Pop $1
+  Push HKLM
+  Call un.OwnsFolder
+  Pop $2
+  UserInfo::GetAccountType
+  Pop $0
+  StrCpy $Mode CurrentUser
+  ${If} $1 == yes
+    StrCpy $Mode CurrentUser
+  ${ElseIf} $2 == yes
+  ${OrIf} $0 == "Admin"
+    StrCpy $Mode AllUsers
+  ${EndIf}
+  Call un.ChooseMode
+FunctionEnd
+
+; Runs <regsvr32> <switches> on every DLL of a folder; counts the failures.
 !macro RegisterAll UN REGSVR32 FOLDER SWITCHES
   Push $0
   Push $1
@@ -85,6 +217,20 @@ Var Failures
 
 Section "Components"
   StrCpy $Failures 0
+  ; The other mode's folder: sharing it would let one uninstaller delete the
+  ; other's files.
+  ${If} $Mode == AllUsers
+    Push HKCU
+  ${Else}
+    Push HKLM
+  ${EndIf}
+  Call OwnsFolder
+  Pop $0
+  ${If} $0 == yes
+    MessageBox MB_OK|MB_ICONSTOP "$INSTDIR holds the installation of the other mode: choose another folder." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
   SetOutPath "$INSTDIR\x64"
   File "${DIST}\x64\*.dll"
   SetOutPath "$INSTDIR\x86"
@@ -92,20 +238,20 @@ Section "Components"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
-  !insertmacro RegisterAll "" "$SYSDIR\regsvr32.exe" "$INSTDIR\x64" "/s"
+  !insertmacro RegisterAll "" "$SYSDIR\regsvr32.exe" "$INSTDIR\x64" "$RegSwitches"
   ${If} ${FileExists} "$WINDIR\SysWOW64\regsvr32.exe"
-    !insertmacro RegisterAll "" "$WINDIR\SysWOW64\regsvr32.exe" "$INSTDIR\x86" "/s"
+    !insertmacro RegisterAll "" "$WINDIR\SysWOW64\regsvr32.exe" "$INSTDIR\x86" "$RegSwitches"
   ${Else}
     DetailPrint "No 32-bit regsvr32 on this system: the x86 DLLs are installed but not registered"
   ${EndIf}
 
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
 
   ${If} $Failures != 0
     DetailPrint "$Failures registrations failed"
@@ -115,9 +261,9 @@ SectionEnd
 
 Section "Uninstall"
   StrCpy $Failures 0
-  !insertmacro RegisterAll "un." "$SYSDIR\regsvr32.exe" "$INSTDIR\x64" "/u /s"
+  !insertmacro RegisterAll "un." "$SYSDIR\regsvr32.exe" "$INSTDIR\x64" "/u $RegSwitches"
   ${If} ${FileExists} "$WINDIR\SysWOW64\regsvr32.exe"
-    !insertmacro RegisterAll "un." "$WINDIR\SysWOW64\regsvr32.exe" "$INSTDIR\x86" "/u /s"
+    !insertmacro RegisterAll "un." "$WINDIR\SysWOW64\regsvr32.exe" "$INSTDIR\x86" "/u $RegSwitches"
   ${EndIf}
   Delete "$INSTDIR\x64\*.dll"
   Delete "$INSTDIR\x86\*.dll"
@@ -125,7 +271,7 @@ Section "Uninstall"
   RMDir "$INSTDIR\x86"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
   ${If} $Failures != 0
     SetErrorLevel 2
   ${EndIf}

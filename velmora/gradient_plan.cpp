@@ -1,10 +1,16 @@
 #include "gradient_plan.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 
 #include "frame/numeric.h"
 #include "frame/runtime_error.h"
+
+// The plan rounds each step to Single or Double as written; with excess
+// precision between steps (x87 math) an exact tie, such as the steepness of a
+// 45-degree line, can tip the other way and move every band.
+static_assert(FLT_EVAL_METHOD == 0, "the gradient plan needs SSE2 math on x86 (-msse2 -mfpmath=sse)");
 
 namespace velmora {
 

@@ -56,6 +56,36 @@ def main(root):
     os.symlink(".", os.path.join(cycle, "a", "b", "here"))
     os.symlink(cycle, os.path.join(cycle, "a", "b", "root"))
 
+    # Links to a sibling tree, one on each side of it: counted once at most.
+    sibling = os.path.join(root, "sibling")
+    os.makedirs(os.path.join(sibling, "left"))
+    os.makedirs(os.path.join(sibling, "right"))
+    sized(os.path.join(sibling, "left", "l.bin"), 100)
+    sized(os.path.join(sibling, "right", "r.bin"), 1000)
+    os.symlink("../left", os.path.join(sibling, "right", "to_left"))
+    os.symlink("right", os.path.join(sibling, "a_link_to_right"))
+    os.symlink("left", os.path.join(sibling, "z_link_to_left"))
+
+    # A chain of folders, each linking to the next and the last to the top,
+    # and a link to a link to a link.
+    chain = os.path.join(root, "chain")
+    for name, size, hop in (("one", 1, "../two"), ("two", 2, "../three"), ("three", 4, "..")):
+        os.makedirs(os.path.join(chain, name))
+        sized(os.path.join(chain, name, "f.bin"), size)
+        os.symlink(hop, os.path.join(chain, name, "hop"))
+    os.symlink("one", os.path.join(chain, "l3"))
+    os.symlink("l3", os.path.join(chain, "l2"))
+    os.symlink("l2", os.path.join(chain, "l1"))
+
+    # Files above 4 GiB under a link back to the top: once each.
+    over = os.path.join(root, "over4g")
+    os.makedirs(os.path.join(over, "sub"))
+    sized(os.path.join(over, "five.bin"), 5 * 2**30)
+    sized(os.path.join(over, "sub", "four.bin"), 2**32)
+    sized(os.path.join(over, "sub", "six.bin"), 6 * 2**30 + 1)
+    os.symlink("..", os.path.join(over, "sub", "back"))
+    os.symlink(over, os.path.join(over, "sub", "top"))
+
 
 if __name__ == "__main__":
     main(sys.argv[1])

@@ -86,6 +86,11 @@ Check "5 GiB file in GBytes", lib.FolderOrFileSize(tree & "\big\five.bin", 4), "
 Check "link cycle", lib.FolderOrFileSize(tree & "\cycle", 1), "35"
 Check "link cycle from inside", lib.FolderOrFileSize(tree & "\cycle\a", 1), "30"
 Check "the link named itself is walked", lib.FolderOrFileSize(tree & "\cycle\a\up", 1), "35"
+Check "links to a sibling tree", lib.FolderOrFileSize(tree & "\sibling", 1), "1100"
+Check "a chain of links back to the top", lib.FolderOrFileSize(tree & "\chain", 1), "7"
+Check "a link to a link to a link, named itself", lib.FolderOrFileSize(tree & "\chain\l1", 1), "1"
+Check "over 4 GiB under a link back", lib.FolderOrFileSize(tree & "\over4g", 1), "16106127361"
+Check "over 4 GiB in GBytes", lib.FolderOrFileSize(tree & "\over4g", 4), CStr(16106127361 / 1073741824)
 
 ' Every size in every unit as the host writes the same value.
 Dim file, size, value, name

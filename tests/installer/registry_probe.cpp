@@ -1,13 +1,21 @@
 // Checks the registration of every library of a folder in the registry view of
-// the probe's own bitness (built for x64 and x86, each run on its DLLs): with "present", that each class, its ProgID, its interface and
-// its type library are registered with the server in the given folder, and
-// that no class is marked safe for scripting or initialisation; with "absent",
-// that none of those keys is left. Prints the ProgIDs it found.
-//   registry_probe <folder with the DLLs> present <installed folder> | absent
+// the probe's own bitness (built for x64 and x86, each run on its DLLs), in
+// the machine's classes (HKLM\Software\Classes), the user's classes
+// (HKCU\Software\Classes) or both, each with its uninstaller entry. For a
+// scope given a folder: each class, its ProgID, its interface and its type
+// library are registered there, the class and the type library entry of this
+// bitness with the server in that folder, and no class is marked safe for
+// scripting or initialisation. For a scope given "absent": none of those keys
+// is left. Prints the ProgIDs it found.
+//   registry_probe <folder with the DLLs> <scope>=<installed folder>|absent...
+//     scope: machine | user | user-classes (where the user's class keys point,
+//     when not the installed folder: Wine keeps one view of the user's classes
+//     for both bitnesses, so they name the bitness registered last)
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "server_library.h"
 
@@ -26,63 +34,129 @@ void check(bool ok, const std::wstring& what) {
   }
 }
 
-bool key_exists(HKEY root, const std::wstring& path, REGSAM view = 0) {
-  frame::RegKey key;
-  return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
-}
+// The classes of one scope in this process's own registry view.
+struct Classes {
+  HKEY hive;
+  std::wstring name;
 
-std::wstring value_of(const std::wstring& path, const wchar_t* name = nullptr) {
-  wchar_t buffer[1024] = {};
-  DWORD size = sizeof buffer;
-  if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
-    return L"<missing>";
-  return buffer;
-}
+  std::wstring path(const std::wstring& key) const { return L"Software\\Classes\\" + key; }
+
+  bool exists(const std::wstring& key) const {
+    frame::RegKey handle;
+    return RegOpenKeyExW(hive, path(key).c_str(), 0, KEY_READ, handle.put()) == ERROR_SUCCESS;
+  }
+
+  std::wstring value(const std::wstring& key, const wchar_t* value_name = nullptr) const {
+    wchar_t buffer[1024] = {};
+    DWORD size = sizeof buffer;
+    if (RegGetValueW(hive, path(key).c_str(), value_name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+      return L"<missing>";
+    return buffer;
+  }
+
+  std::vector<std::wstring> subkeys(const std::wstring& key) const {
+    std::vector<std::wstring> names;
+    frame::RegKey handle;
+    if (RegOpenKeyExW(hive, path(key).c_str(), 0, KEY_READ, handle.put()) != ERROR_SUCCESS) return names;
+    wchar_t subkey[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD length = ARRAYSIZE(subkey);
+      if (RegEnumKeyExW(handle.get(), i, subkey, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+      names.emplace_back(subkey, length);
+    }
+    return names;
+  }
+};
+
+bool same_path(const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
 
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\AutomationComponentSuite";
 constexpr wchar_t kSafeForScripting[] = L"{7DD95801-9882-11CF-9FA9-00AA006C42C4}";
 constexpr wchar_t kSafeForInitialising[] = L"{7DD95802-9882-11CF-9FA9-00AA006C42C4}";
+#ifdef _WIN64
+constexpr wchar_t kTypeLibPlatform[] = L"win64";
+#else
+constexpr wchar_t kTypeLibPlatform[] = L"win32";
+#endif
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
-  if (argc < 3) {
-    fprintf(stderr, "usage: registry_probe <folder> present <installed folder> | absent\n");
-    return 2;
-  }
-  const std::wstring folder = argv[1];
-  const bool present = std::wstring(argv[2]) == L"present";
-  const std::wstring installed = argc > 3 ? argv[3] : L"";
-  CoInitialize(nullptr);
-  std::wstring progids;
+// installed: the folder the DLLs were installed into, empty for "absent";
+// class_folder: where the class keys' servers are.
+void probe(const Classes& classes, const std::wstring& folder, const std::wstring& installed,
+           const std::wstring& class_folder, std::wstring* progids) {
+  const bool present = !installed.empty();
+  const std::wstring where = L" (" + classes.name + L")";
+  const wchar_t* missing = present ? L" missing" : L" left";
   for (const std::wstring& path : dlls_in(folder)) {
     std::wstring why;
     auto library = ServerLibrary::load(path, why);
     if (!library) continue;
     const std::wstring file = path.substr(path.find_last_of(L"\\/") + 1);
     const std::wstring type_library = L"TypeLib\\" + guid_text(library->libid());
-    check(key_exists(HKEY_CLASSES_ROOT, type_library) == present, type_library + (present ? L" missing" : L" left"));
+    check(classes.exists(type_library) == present, type_library + missing + where);
+    if (present) {
+      // The type library's entry of this bitness, under whichever version it has.
+      bool found = false;
+      for (const std::wstring& version : classes.subkeys(type_library))
+        found |= same_path(classes.value(type_library + L"\\" + version + L"\\0\\" + kTypeLibPlatform), installed + L"\\" + file);
+      check(found, type_library + L" " + kTypeLibPlatform + L" entry not " + installed + L"\\" + file + where);
+    }
     for (const ClassInfo& info : library->classes()) {
       const std::wstring progid = library->name() + L"." + info.name;
       const std::wstring clsid = L"CLSID\\" + guid_text(info.clsid);
       const std::wstring iid = L"Interface\\" + guid_text(info.iid);
-      progids += L" " + progid;
-      for (const std::wstring& key : {clsid, progid, iid})
-        check(key_exists(HKEY_CLASSES_ROOT, key) == present, key + (present ? L" missing" : L" left"));
+      if (progids) *progids += L" " + progid;
+      for (const std::wstring& key : {clsid, progid, iid}) check(classes.exists(key) == present, key + missing + where);
       if (!present) continue;
-      const std::wstring server = value_of(clsid + L"\\InprocServer32");
-      check(_wcsicmp(server.c_str(), (installed + L"\\" + file).c_str()) == 0, progid + L" served by " + server);
-      check(value_of(clsid + L"\\InprocServer32", L"ThreadingModel") == L"Apartment", progid + L" threading model");
-      check(value_of(progid + L"\\Clsid") == guid_text(info.clsid), progid + L" names its class");
+      const std::wstring server = classes.value(clsid + L"\\InprocServer32");
+      check(same_path(server, class_folder + L"\\" + file), progid + L" served by " + server + where);
+      check(classes.value(clsid + L"\\InprocServer32", L"ThreadingModel") == L"Apartment", progid + L" threading model" + where);
+      check(classes.value(progid + L"\\Clsid") == guid_text(info.clsid), progid + L" names its class" + where);
       for (const wchar_t* category : {kSafeForScripting, kSafeForInitialising})
-        check(!key_exists(HKEY_CLASSES_ROOT, clsid + L"\\Implemented Categories\\" + category),
-              progid + L" is marked safe " + category);
+        check(!classes.exists(clsid + L"\\Implemented Categories\\" + category),
+              progid + L" is marked safe " + category + where);
     }
   }
-  // The uninstaller's entry lives in the 64-bit view, seen from either bitness.
-  check(key_exists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY) == present, std::wstring(L"uninstall entry ") + (present ? L"missing" : L"left"));
+  // The uninstaller's entry: the machine's lives in the 64-bit view, seen from either bitness.
+  frame::RegKey entry;
+  const bool has_entry = RegOpenKeyExW(classes.hive, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, entry.put()) == ERROR_SUCCESS;
+  check(has_entry == present, L"uninstall entry" + std::wstring(missing) + where);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) {
+    fprintf(stderr, "usage: registry_probe <folder> machine|user|user-classes=<installed folder>|absent...\n");
+    return 2;
+  }
+  const std::wstring folder = argv[1];
+  std::wstring state[3];  // machine, user, user-classes
+  const wchar_t* scopes[3] = {L"machine=", L"user=", L"user-classes="};
+  for (int i = 2; i < argc; ++i) {
+    const std::wstring arg = argv[i];
+    bool known = false;
+    for (int s = 0; s < 3; ++s) {
+      const size_t length = wcslen(scopes[s]);
+      if (arg.compare(0, length, scopes[s]) != 0) continue;
+      state[s] = arg.substr(length);
+      known = true;
+    }
+    if (!known || arg.back() == L'=') {
+      fprintf(stderr, "registry_probe: unknown argument %s\n", narrow(arg).c_str());
+      return 2;
+    }
+  }
+  CoInitialize(nullptr);
+  std::wstring progids;
+  const Classes machine{HKEY_LOCAL_MACHINE, L"machine"}, user{HKEY_CURRENT_USER, L"user"};
+  auto installed = [](const std::wstring& s) { return s == L"absent" ? std::wstring() : s; };
+  if (!state[0].empty()) probe(machine, folder, installed(state[0]), installed(state[0]), &progids);
+  if (!state[1].empty()) {
+    const std::wstring class_folder = state[2].empty() ? installed(state[1]) : state[2];
+    probe(user, folder, installed(state[1]), class_folder, state[0].empty() ? &progids : nullptr);
+  }
   CoUninitialize();
   printf("progids:%s\n", narrow(progids).c_str());
-  printf("registry probe (%s): %d passed, %d failed\n", present ? "present" : "absent", passed, failed);
+  printf("registry probe: %d passed, %d failed\n", passed, failed);
   return failed == 0 && passed > 0 ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include "test_support.h"
 #include "velmora/color_blend.h"
 #include "velmora/gradient_plan.h"
+#include "velmora/tests/diagonal_sweep.h"
 
 namespace {
 
@@ -236,6 +237,112 @@ TEST_F(GradientTest, DrawPaintsDiagonalBandsAtTheirPositions) {
       }
     }
   }
+}
+
+// The lines that Draws issue, kept by a metafile device context: for each
+// Draw, each line's two ends and its pen's colour, in the order drawn.
+struct DrawnLine {
+  velmora::BandPoint from;
+  velmora::BandPoint to;
+  COLORREF colour = 0;
+  bool operator==(const DrawnLine&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const DrawnLine& line) {
+  return out << "(" << line.from.x << "," << line.from.y << ")-(" << line.to.x << "," << line.to.y << ") #" << std::hex
+             << line.colour << std::dec;
+}
+
+class LineRecorder {
+ public:
+  LineRecorder() : dc_(CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr)) {}
+  LineRecorder(const LineRecorder&) = delete;
+  LineRecorder& operator=(const LineRecorder&) = delete;
+  ~LineRecorder() { DeleteEnhMetaFile(CloseEnhMetaFile(dc_)); }
+  long as_long() const { return static_cast<long>(reinterpret_cast<LONG_PTR>(dc_)); }
+  // Closes the lines of one Draw.
+  void end_of_draw() { GdiComment(dc_, 0, nullptr); }
+
+  // Ends the recording and reads the lines back, one list per Draw; call once.
+  std::vector<std::vector<DrawnLine>> draws() {
+    HENHMETAFILE metafile = CloseEnhMetaFile(dc_);
+    dc_ = nullptr;
+    std::vector<BYTE> bits(GetEnhMetaFileBits(metafile, 0, nullptr));
+    GetEnhMetaFileBits(metafile, static_cast<UINT>(bits.size()), bits.data());
+    DeleteEnhMetaFile(metafile);
+    std::vector<std::vector<DrawnLine>> draws(1);
+    DrawnLine line;
+    for (size_t at = 0; at + sizeof(EMR) <= bits.size();) {
+      const auto* record = reinterpret_cast<const ENHMETARECORD*>(&bits[at]);
+      if (record->iType == EMR_MOVETOEX) {
+        const POINTL& p = reinterpret_cast<const EMRMOVETOEX*>(record)->ptl;
+        line.from = {p.x, p.y};
+      } else if (record->iType == EMR_CREATEPEN) {
+        line.colour = reinterpret_cast<const EMRCREATEPEN*>(record)->lopn.lopnColor;
+      } else if (record->iType == EMR_LINETO) {
+        const POINTL& p = reinterpret_cast<const EMRLINETO*>(record)->ptl;
+        line.to = {p.x, p.y};
+        draws.back().push_back(line);
+      } else if (record->iType == EMR_GDICOMMENT) {
+        draws.emplace_back();
+      }
+      at += record->nSize ? record->nSize : bits.size();
+    }
+    draws.pop_back();  // after the last Draw's end
+    return draws;
+  }
+
+ private:
+  HDC dc_;
+};
+
+// Every client size from 2x2 to 40x40 at the four diagonals: the DLL draws
+// exactly the lines and colours of the plan; and this build plans every size
+// at angles near the diagonals as the native build does (there the steepness
+// is a tie, or nearly, that excess precision tipped on x86).
+TEST_F(GradientTest, DrawsThePlannedLinesAtEverySizeNearTheDiagonals) {
+  ASSERT_EQ(velmora_sweep::sweep_digest(), velmora_sweep::kReferenceDigest)
+      << "this build plans otherwise than the native build: " << std::hex << velmora_sweep::sweep_digest();
+  const LONG colour1 = 0x102030, colour2 = 0xF0E0D0;
+  painter->put_Color1(colour1);
+  painter->put_Color2(colour2);
+  // A hidden child window: resizing it costs no trip to the display.
+  TestWindow parent(50, 50, 0, 0, WS_POPUP);
+  TestWindow window(velmora_sweep::kSmallest, velmora_sweep::kSmallest, 0, 0, WS_CHILD, nullptr, 0, parent.get());
+  TestHost host;
+  host.set(L"hWnd", window.as_long());
+  int sizes_drawn = 0, differing = 0;
+  for (float angle : velmora_sweep::kDiagonals) {
+    painter->put_Angle(angle);
+    LineRecorder recorder;
+    host.set(L"hDC", recorder.as_long());
+    struct Planned {
+      int width, height;
+      std::vector<DrawnLine> lines;
+    };
+    std::vector<Planned> planned;
+    for (int width = velmora_sweep::kSmallest; width <= velmora_sweep::kLargest; ++width) {
+      for (int height = velmora_sweep::kSmallest; height <= velmora_sweep::kLargest; ++height) {
+        SetWindowPos(window.get(), nullptr, 0, 0, width, height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOSENDCHANGING);
+        ASSERT_EQ(draw(host), VARIANT_TRUE);
+        recorder.end_of_draw();
+        const Expected expected = expected_for(width, height, angle, colour1, colour2);
+        planned.push_back({width, height, {}});
+        for (size_t j = 0; j + 1 < expected.points.size(); j += 2)
+          planned.back().lines.push_back({expected.points[j], expected.points[j + 1], COLORREF(expected.table[j / 2])});
+      }
+    }
+    const std::vector<std::vector<DrawnLine>> drawn = recorder.draws();
+    ASSERT_EQ(drawn.size(), planned.size());
+    for (size_t i = 0; i < drawn.size(); ++i, ++sizes_drawn) {
+      const Planned& plan = planned[i];
+      if (drawn[i] != plan.lines && ++differing <= 3)
+        ADD_FAILURE() << plan.width << "x" << plan.height << " at " << angle << ": first line drawn "
+                      << (drawn[i].empty() ? DrawnLine{} : drawn[i][0]) << ", planned " << plan.lines[0];
+    }
+  }
+  EXPECT_EQ(differing, 0) << "sizes drawn otherwise than planned";
+  EXPECT_EQ(sizes_drawn, 4 * 39 * 39);
 }
 
 TEST_F(GradientTest, DrawReadsHwndTwiceAndHdcOnce) {

@@ -8,6 +8,7 @@
 #include "frame/runtime_error.h"
 #include "frame/testing.h"
 #include "velmora/color_blend.h"
+#include "velmora/tests/diagonal_sweep.h"
 
 namespace {
 
@@ -98,6 +99,23 @@ TEST(Plan, NearFortyFiveTheSteepnessFollowsTheLine) {
   EXPECT_FALSE(plan_first_band(100, 50, 45.1f).steep);
   EXPECT_FALSE(plan_first_band(100, 50, 134.9f).steep);
   EXPECT_TRUE(plan_first_band(100, 50, 135.1f).steep);
+}
+
+// A 7x3 area at 45 degrees: the first line's two extents are an exact tie,
+// so it is steep and swept sideways from the left.
+TEST(Plan, SevenByThreeAtFortyFiveIsATie) {
+  const auto start = plan_first_band(7, 3, 45);
+  EXPECT_EQ(std::fabs(start.p0.x - start.p1.x), std::fabs(start.p0.y - start.p1.y));
+  EXPECT_TRUE(start.steep);
+  const auto points = plan_gradient_bands(7, 3, 45);
+  EXPECT_EQ(points[0], (BandPoint{0, 5}));
+  EXPECT_EQ(points[1], (BandPoint{-8, -3}));
+}
+
+// The diagonal sweep's plans, as this build computes them; the Windows test
+// programs check their own plans and the DLL's lines against the same digest.
+TEST(Plan, DiagonalSweepDigest) {
+  EXPECT_EQ(velmora_sweep::sweep_digest(), velmora_sweep::kReferenceDigest) << std::hex << velmora_sweep::sweep_digest();
 }
 
 // The sweep by angle and steepness: the side it starts from and its step.

@@ -34,11 +34,11 @@ const wchar_t* test_window_class() {
 
 }  // namespace
 
-TestWindow::TestWindow(int width, int height, int x, int y, DWORD style, HMENU menu, DWORD ex_style) {
+TestWindow::TestWindow(int width, int height, int x, int y, DWORD style, HMENU menu, DWORD ex_style, HWND parent) {
   RECT frame{0, 0, width, height};
   AdjustWindowRectEx(&frame, style, menu != nullptr, ex_style);
   window_ = CreateWindowExW(ex_style, test_window_class(), L"Velmora test", style, x, y, frame.right - frame.left,
-                            frame.bottom - frame.top, nullptr, menu, GetModuleHandleW(nullptr), nullptr);
+                            frame.bottom - frame.top, parent, menu, GetModuleHandleW(nullptr), nullptr);
   pump_messages();
 }
 

@@ -34,11 +34,12 @@ frame::ComPtr<Interface> create(REFCLSID clsid, REFIID iid) {
 
 HRESULT can_unload_now();
 
-// A top-level window with a client area of the given size, shown at (x, y).
+// A window with a client area of the given size, shown at (x, y): top-level,
+// or a child of `parent`.
 class TestWindow {
  public:
   TestWindow(int width, int height, int x = 20, int y = 20, DWORD style = WS_POPUP | WS_VISIBLE, HMENU menu = nullptr,
-             DWORD ex_style = 0);
+             DWORD ex_style = 0, HWND parent = nullptr);
   TestWindow(const TestWindow&) = delete;
   TestWindow& operator=(const TestWindow&) = delete;
   ~TestWindow();

@@ -111,12 +111,13 @@ class FolderPlace {
 };
 
 // The byte total of a file or a directory tree; 0 for a path that is missing,
-// malformed or too long.
+// malformed or too long, and for one that the code page cannot hold (its "?"
+// would make the listing a pattern that finds other files).
 double path_size(const std::wstring& path) {
-  frame::AnsiText ansi(path);
-  if (!within_path_limit(std::strlen(ansi.c_str()))) return 0;
+  std::optional<frame::AnsiText> ansi = frame::exact_ansi(path);
+  if (!ansi || !within_path_limit(std::strlen(ansi->c_str()))) return 0;
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(ansi.c_str(), GetFileExInfoStandard, &data)) return 0;
+  if (!GetFileAttributesExA(ansi->c_str(), GetFileExInfoStandard, &data)) return 0;
   if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return size_from_halves(data.nFileSizeHigh, data.nFileSizeLow);
   FolderPlace place;
   return walk_tree(place, path);

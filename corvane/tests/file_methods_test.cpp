@@ -161,6 +161,18 @@ TEST_F(CodePageNames, QueriesOfANameThePageLacksFindNothing) {
   EXPECT_EQ(ask(module, text_answer(&_Corvane::GetDllDescription)), Answer(S_OK, L"", module));
   expect_neighbours_intact();
 
+  // A folder the page lacks measures nothing. Inside a tree the walk meets it
+  // by its listed "?" name: it counts 0 there, never its neighbour sa again;
+  // a folder the page holds is walked.
+  std::wstring tree = at(L"tree"), odd_folder = tree + L"\\s" + lacking;
+  for (const std::wstring& sub : {tree, odd_folder, tree + L"\\sa", tree + L"\\s" + held})
+    ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
+  write(odd_folder + L"\\f.bin", "seven b");
+  write(tree + L"\\sa\\f.bin", "eleven byte");
+  write(tree + L"\\s" + held + L"\\f.bin", "three");
+  EXPECT_EQ(ask(odd_folder, size), Answer(S_OK, L"0", odd_folder));
+  EXPECT_EQ(ask(tree, size), Answer(S_OK, L"16", tree));
+
   // The same questions about a name the page holds are answered.
   std::wstring kept = at(L"x" + held + L".txt");
   EXPECT_EQ(ask(kept, exist), Answer(S_OK, L"-1", kept));

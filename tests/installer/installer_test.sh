@@ -22,19 +22,8 @@
 # /AllUsers without them is not tested here.
 #   installer_test.sh <registry_probe.exe (x64)> <registry_probe.exe (x86)>
 set -uo pipefail
-root="$(cd "$(dirname "$0")/../.." && pwd)"
 probe_x64="$1" probe_x86="$2"
-export SUITE_WINE_ROOT="$root/build/wine-installer"
-source "$root/tools/winenv.sh"
-suite_wine_up
-work="$(mktemp -d)"
-trap 'rm -rf "$work"; suite_wine_down' EXIT
-
-passed=0 failed=0
-check() {  # check <description> <command...>
-  local what="$1"; shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $what"; fi
-}
+source "$(dirname "$0")/../common/session.sh" wine-installer
 
 machine='C:\SuiteTest'
 machine_unix="$WINEPREFIX/drive_c/SuiteTest"

@@ -7,18 +7,7 @@
 # and the 32-bit cscript finds exactly the classes of its own bitness.
 #   registration_test.sh
 set -uo pipefail
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-export SUITE_WINE_ROOT="$root/build/wine-registration"
-source "$root/tools/winenv.sh"
-suite_wine_up
-work="$(mktemp -d)"
-trap 'rm -rf "$work"; suite_wine_down' EXIT
-
-passed=0 failed=0
-check() {  # check <description> <command...>
-  local what="$1"; shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $what"; fi
-}
+source "$(dirname "$0")/../common/session.sh" wine-registration
 
 libraries=(Lirrow Velmora)
 classes=(
@@ -27,10 +16,8 @@ classes=(
   "Velmora.ClassForGradient,{534F3C90-3B13-4DDE-933C-C4D2C888145C},{DFCAE676-3A4F-429E-A3FA-C293078468F3},{30E18446-216C-4D8F-8A7E-111654714F47},4.0"
 )
 libids=("{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA}" "{30E18446-216C-4D8F-8A7E-111654714F47}")
-cscript64=cscript
-cscript32='C:\windows\syswow64\cscript.exe'
-regsvr64=regsvr32
-regsvr32='C:\windows\syswow64\regsvr32.exe'
+cscript64="$(suite_cscript x64)" cscript32="$(suite_cscript x86)"
+regsvr64="$(suite_regsvr32 x64)" regsvr32="$(suite_regsvr32 x86)"
 mkdir -p "$work/copy"
 cp "$root"/dist/x64/{Lirrow,Velmora}.dll "$work/copy/"
 cp "$root/tests/installer/registration_state.vbs" "$work/"
@@ -65,14 +52,7 @@ expect() {  # expect <step> <x64 half: none|x64|copy> <x86 half: none|x86>
   local got want
   got="$(state view64 "$cscript64"; state view32 "$cscript32")"
   want="$(expected view64 "$2" "$2" "$3"; expected view32 "$3" "$2" "$3")"
-  if [ "$got" = "$want" ]; then
-    passed=$((passed + 1))
-    echo "ok   $1: x64 half $2, x86 half $3"
-  else
-    failed=$((failed + 1))
-    echo "FAIL $1:"
-    diff <(echo "$want") <(echo "$got") | sed 's/^/    /'
-  fi
+  report_same "$1" "x64 half $2, x86 half $3" "$want" "$got"
   # With nothing registered no key of ours is left, not even an empty one.
   if [ "$2$3" = nonenone ]; then
     local libid
@@ -131,14 +111,7 @@ expect_user() {  # expect_user <step> <machine x64> <machine x86> <user class ke
   local got want
   got="$(state user64 "$cscript64"; state user32 "$cscript32")"
   want="$(expected_user user64 "${@:2}"; expected_user user32 "${@:2}")"
-  if [ "$got" = "$want" ]; then
-    passed=$((passed + 1))
-    echo "ok   $1: machine $2/$3, user class keys $4, user type library $5/$6"
-  else
-    failed=$((failed + 1))
-    echo "FAIL $1:"
-    diff <(echo "$want") <(echo "$got") | sed 's/^/    /'
-  fi
+  report_same "$1" "machine $2/$3, user class keys $4, user type library $5/$6" "$want" "$got"
 }
 run "$regsvr64" "/n /i:user /s" x64;     expect_user "register x64 for the user" none none x64 x64 none
 run "$regsvr32" "/n /i:user /s" x86;     expect_user "register x86 for the user" none none x86 x64 x86

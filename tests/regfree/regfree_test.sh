@@ -4,14 +4,7 @@
 # bitness, activates an application manifest naming their assemblies.
 #   regfree_test.sh <x64 host> <x86 host>
 set -uo pipefail
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-export SUITE_WINE_ROOT="$root/build/wine-regfree"
-source "$root/tools/winenv.sh"
-suite_wine_up
-work="$(mktemp -d)"
-trap 'rm -rf "$work"; suite_wine_down' EXIT
-
-passed=0 failed=0
+source "$(dirname "$0")/../common/session.sh" wine-regfree
 for arch in x64 x86; do
   host="$1"; [ "$arch" = x86 ] && host="$2"
   mkdir -p "$work/$arch"

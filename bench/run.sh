@@ -14,7 +14,7 @@ cmake --build build/bench >/dev/null
 source tools/winenv.sh
 suite_wine_up
 trap suite_wine_down EXIT
-for arch in x64 x86; do
+for arch in $(suite_bench_arches 2>/dev/null); do
   for dll in dist/$arch/*.dll; do "$WINE" "$(suite_regsvr32 $arch)" /s "$(suite_winpath "$dll")"; done
 done
 for part in text lirrow velmora tarsen corvane; do

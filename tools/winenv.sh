@@ -31,23 +31,39 @@ suite_wine_up() {
     echo ":$(head -1 "$fd_file")" >"$display_file"
   fi
   export DISPLAY="$(cat "$display_file")"
-  # A prefix made before the 32-bit side of Wine was installed has no
-  # syswow64 programs: it is made anew. wineboot starts the server itself;
-  # the server refuses to start before the prefix folder exists.
-  if [ ! -f "$WINEPREFIX/.suite-ready" ] || [ ! -f "$(suite_syswow64)/cscript.exe" ]; then
+  # The prefix is made once. One without the 32-bit side (syswow64's
+  # programs) is kept while this machine runs no 32-bit programs, and made
+  # anew once it does (wine32 installed, or a handler registered, since).
+  # wineboot starts the server itself; the server refuses to start before the
+  # prefix folder exists.
+  local runs_x86=yes answer
+  answer="$(SUITE_X86= "$SUITE_ROOT/tools/x86-probe")"
+  [ "${answer%%:*}" = none ] && runs_x86=no
+  if [ ! -f "$WINEPREFIX/.suite-ready" ] || { [ ! -f "$(suite_syswow64)/cscript.exe" ] && [ "$runs_x86" = yes ]; }; then
     rm -rf "$WINEPREFIX"
     "$WINESERVER" -k >/dev/null 2>&1 </dev/null 9>&- || true
-    "$WINE" wineboot --init >/dev/null 2>&1 </dev/null 9>&-
-    "$WINESERVER" -w 9>&-
-    if [ ! -f "$(suite_syswow64)/cscript.exe" ]; then
-      echo "winenv: the prefix $WINEPREFIX has no 32-bit side (is wine32 installed?)" >&2
-      flock -u 9; exec 9>&-
-      return 1
+    # The tests that need a prefix of their own start from a copy of a fresh
+    # one: wineboot takes minutes where 32-bit programs are emulated.
+    local template="$SUITE_ROOT/build/wine-template"
+    if [ -f "$template/.suite-ready" ] && [ "$(cat "$template/.suite-ready")" = "$answer" ]; then
+      mkdir -p "$WINEPREFIX" && cp -a "$template/." "$WINEPREFIX/"
+    else
+      "$WINE" wineboot --init >/dev/null 2>&1 </dev/null 9>&- || true
+      "$WINESERVER" -w 9>&- || true
+      if [ ! -f "$WINEPREFIX/drive_c/windows/system32/cscript.exe" ] ||
+         { [ "$runs_x86" = yes ] && [ ! -f "$(suite_syswow64)/cscript.exe" ]; }; then
+        echo "winenv: wineboot left the prefix $WINEPREFIX without $([ "$runs_x86" = yes ] && echo "its 32-bit side (is wine32 installed?)" || echo "its programs")" >&2
+        flock -u 9; exec 9>&-
+        return 1
+      fi
+      # A virtual desktop: windows show and hide at once and display modes exist.
+      "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 9>&-
+      "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 9>&-
+      echo "$answer" >"$WINEPREFIX/.suite-ready"
+      "$WINESERVER" -w 9>&- || true
+      rm -rf "$template.$$"
+      cp -a "$WINEPREFIX" "$template.$$" && rm -rf "$template" && mv -T "$template.$$" "$template" || rm -rf "$template.$$"
     fi
-    # A virtual desktop: windows show and hide at once and display modes exist.
-    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 9>&-
-    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 9>&-
-    touch "$WINEPREFIX/.suite-ready"
   fi
   # One persistent server for the whole session; its output must not hold a
   # pipe of ours open.
@@ -88,3 +104,16 @@ suite_syswow64() { echo "$WINEPREFIX/drive_c/windows/syswow64"; }
 # system32 for x64, of syswow64 for x86.
 suite_regsvr32() { [ "$1" = x86 ] && echo 'C:\windows\syswow64\regsvr32.exe' || echo regsvr32; }
 suite_cscript() { [ "$1" = x86 ] && echo 'C:\windows\syswow64\cscript.exe' || echo cscript; }
+
+# What the 32-bit side can do here (tools/x86-probe): native, emulated or none.
+suite_x86_mode() { "$SUITE_ROOT/tools/x86-probe" --mode; }
+
+# The bitnesses whose timings mean something here: x86 only where the kernel
+# runs 32-bit programs itself (emulated timings say nothing about ours).
+# Prints the list; says on stderr why x86 is left out.
+suite_bench_arches() {
+  local x86; x86="$("$SUITE_ROOT/tools/x86-probe")"
+  if [ "${x86%%:*}" = native ]; then echo "x64 x86"; return; fi
+  echo "x86 figures left out: $x86" >&2
+  echo x64
+}

@@ -36,7 +36,7 @@ file_bytes="$(find "$tree" -type f -printf '%s\n' | awk '{s += $1} END {print s}
 echo "file bytes (find): $file_bytes"
 # The walk under each bitness's cscript (the 32-bit one loads the x86 DLL),
 # beside the scripting runtime's walk under the same cscript.
-for arch in x64 x86; do
+for arch in $(suite_bench_arches); do
   arch_of_vbs=$arch
   build=win64; [ $arch = x86 ] && build=win32
   "$WINE" "$(suite_regsvr32 $arch)" /s "$(suite_winpath "$root/dist/$arch/Corvane.dll")"

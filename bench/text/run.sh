@@ -7,7 +7,7 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 "$root/build/bench/bench/text/text_bench"
 source "$root/tools/winenv.sh"
 suite_wine_up
-for arch in x64 x86; do
+for arch in $(suite_bench_arches); do
   echo "-- $arch ($(suite_cscript $arch))"
   "$WINE" "$(suite_regsvr32 $arch)" /s "$(suite_winpath "$root/dist/$arch/Lirrow.dll")"
   "$WINE" "$(suite_cscript $arch)" //nologo "$(suite_winpath "$root/bench/text/text_bench.vbs")" </dev/null

@@ -26,3 +26,23 @@ report_same() {
     diff <(echo "$3") <(echo "$4") | sed 's/^/    /'
   fi
 }
+# x86_steps <name> [<why the x86 half is needed>]: true when this run
+# includes the x86 half. test.sh sets the scope from tools/x86-probe
+# (SUITE_X86_SCOPE, with its reason); run on its own, a test takes the x86
+# half wherever 32-bit programs run. What is left out is noted under <name>,
+# with the reason, in test.sh's ledger of skipped tests ("name<TAB>reason"),
+# never passed in silence. <name> is "<test>.x64: its x86 steps" for a part
+# of a test, or "<test>.x64" for a whole test, which then exits with 77.
+x86_steps() {
+  local scope="${SUITE_X86_SCOPE:-}" reason="${SUITE_X86_REASON:-}"
+  if [ -z "$scope" ]; then
+    local line; line="$("$root/tools/x86-probe")"
+    scope=full; reason="${line#*: }"
+    [ "${line%%:*}" = none ] && scope=none
+  fi
+  [ "$scope" = full ] && return 0
+  reason="x86: $reason${2:+; $2}"
+  echo "SKIP $1 ($reason)"
+  [ -n "${SUITE_SKIP_LOG:-}" ] && printf '%s\t%s\n' "$1" "$reason" >>"$SUITE_SKIP_LOG"
+  return 1
+}

@@ -24,6 +24,7 @@
 set -uo pipefail
 probe_x64="$1" probe_x86="$2"
 source "$(dirname "$0")/../common/session.sh" wine-installer
+x86_steps installer.x64 "the installer is a 32-bit program and registers both halves" || exit 77
 
 machine='C:\SuiteTest'
 machine_unix="$WINEPREFIX/drive_c/SuiteTest"

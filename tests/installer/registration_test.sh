@@ -8,6 +8,7 @@
 #   registration_test.sh
 set -uo pipefail
 source "$(dirname "$0")/../common/session.sh" wine-registration
+x86_steps registration.x64 "every step checks both halves side by side" || exit 77
 
 libraries=(Lirrow Velmora)
 classes=(

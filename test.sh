@@ -41,7 +41,7 @@ trap suite_wine_down EXIT
 
 passed=0 failed=0 skipped=0 self_skipped=0 per_build="" skipped_names=""
 skip() {  # skip <name> <reason>
-  skipped=$((skipped + 1)); skipped_names+="  $1 ($2)"$'\n'
+  skipped=$((skipped + 1)); skipped_names+="$2"$'\t'"$1"$'\n'
 }
 # The tests of a build, one name a line, with the build's suffix.
 test_names() {  # test_names <build> <label> [ctest selection...]
@@ -91,7 +91,7 @@ case "$scope" in
     # -FA: the smoke set registers what it needs itself.
     run_ctest win32 x86 -j1 --timeout 900 -L smoke -FA '.*'
     while read -r name; do skip "$name" "x86: $SUITE_X86_REASON; only the smoke set runs, SUITE_X86=full runs all"
-    done < <(test_names win32 x86 -LE smoke) ;;
+    done < <(test_names win32 x86 -LE smoke -FA '.*') ;;
   none)
     echo "== tests win32: none run (x86: $SUITE_X86_REASON)"
     if [ -z "$(test_names win32 x86)" ]; then
@@ -104,8 +104,13 @@ while IFS=$'\t' read -r name reason; do [ -n "$name" ] && skip "$name" "$reason"
 
 echo "Per build (passed/run):${per_build%;}"
 if [ "$skipped" -gt 0 ]; then
-  echo "Skipped:"
-  printf '%s' "$skipped_names"
+  echo "Skipped, by reason:"
+  # One line a reason, the tests after it.
+  printf '%s' "$skipped_names" | awk -F'\t' '
+    !($1 in names) { order[++n] = $1 }
+    { names[$1] = names[$1] (names[$1] ? ", " : "") $2 }
+    END { for (i = 1; i <= n; i++) print "  " order[i] ": " names[order[i]] }'
+
   reasons=()
   [ "$skipped" -gt "$self_skipped" ] && reasons+=("x86: $SUITE_X86_REASON")
   [ "$self_skipped" -gt 0 ] && reasons+=("$self_skipped skipped themselves")

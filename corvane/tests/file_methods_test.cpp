@@ -424,6 +424,15 @@ TEST_F(FileMethods, AFailedMoveKeepsTheDestination) {
   EXPECT_EQ(move(at(L"locked.txt"), at(L"target.txt"), VARIANT_TRUE), VARIANT_TRUE);
   EXPECT_EQ(read(at(L"target.txt")), "locked");
   EXPECT_FALSE(exists(at(L"locked.txt")));
+
+  // A read-only destination stays, though this process may write to it.
+  write(at(L"read-only.txt"), "read-only");
+  ASSERT_TRUE(SetFileAttributesW(at(L"read-only.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(move(at(L"target.txt"), at(L"read-only.txt"), VARIANT_TRUE), VARIANT_FALSE);
+  EXPECT_EQ(read(at(L"read-only.txt")), "read-only");
+  EXPECT_TRUE(GetFileAttributesW(at(L"read-only.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(read(at(L"target.txt")), "locked");
+  SetFileAttributesW(at(L"read-only.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FileMethods, DirectDeleteTellsWhatIsLeft) {
@@ -432,7 +441,9 @@ TEST_F(FileMethods, DirectDeleteTellsWhatIsLeft) {
     frame::Handle owner(CreateFileW(at(L"locked.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(owner);
     EXPECT_EQ(remove(at(L"locked.txt"), VARIANT_FALSE, VARIANT_FALSE), VARIANT_FALSE);
-    EXPECT_TRUE(exists(at(L"locked.txt")));
+    // Nor does the recycle bin take it.
+    EXPECT_EQ(remove(at(L"locked.txt"), VARIANT_TRUE, VARIANT_FALSE), VARIANT_FALSE);
+    EXPECT_EQ(read(at(L"locked.txt")), "locked");
   }
   EXPECT_EQ(remove(at(L"locked.txt"), VARIANT_FALSE, VARIANT_FALSE), VARIANT_TRUE);
   EXPECT_FALSE(exists(at(L"locked.txt")));

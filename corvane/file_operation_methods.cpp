@@ -150,7 +150,9 @@ class SourceRemoval {
 // A file moved to another volume: copied whole beside the destination, the
 // source made ready to go, the copy renamed into place, and only then the
 // source removed. Any step that fails leaves the source, the destination
-// and the folder as they were.
+// and the folder as they were. (Should the process end between the mark and
+// the rename, the source goes with its handle, and its whole copy stays
+// under the temporary name.)
 bool move_across_volumes(const AnsiText& source, const AnsiText& destination, bool replace) {
   DWORD attributes = GetFileAttributesA(source.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;

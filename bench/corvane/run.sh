@@ -12,6 +12,7 @@
 #   CORVANE_BENCH_EARLIER another Corvane.dll (x64) measured in the same rounds,
 #                         for a figure before and after a change
 #   CORVANE_BENCH_WALK_ONLY=1 skips the content identity of the 1 GiB files
+#   CORVANE_BENCH_ROUNDS  rounds of the walk (default 3)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 here="$root/bench/corvane"
@@ -52,7 +53,7 @@ for arch in ${CORVANE_BENCH_ARCHS:-x64 x86}; do
   earlier="${CORVANE_BENCH_EARLIER:-}"
   [ "$arch" = x64 ] || earlier=""
   du_best="" corvane_best="" bare_best="" script_best="" earlier_best=""
-  for round in 1 2 3; do
+  for round in $(seq "${CORVANE_BENCH_ROUNDS:-3}"); do
     if [ -n "$earlier" ]; then
       "$WINE" "$(suite_regsvr32 $arch)" /s "$(suite_winpath "$earlier")"
       read -r _ earlier_bytes took <<<"$(vbs size_walk.vbs "$wintree")"
@@ -70,7 +71,7 @@ for arch in ${CORVANE_BENCH_ARCHS:-x64 x86}; do
   done
   du_bytes="$(cut -f1 <<<"$du_line")"
   echo
-  printf '%-46s %10s %14s\n' "folder size of the tree, $arch (best of 3)" "seconds" "bytes"
+  printf '%-46s %10s %14s\n' "folder size of the tree, $arch (best of ${CORVANE_BENCH_ROUNDS:-3})" "seconds" "bytes"
   printf '%-46s %10s %14s\n' "du -sb --apparent-size (native)" "$du_best" "$du_bytes"
   printf '%-46s %10s %14s\n' "FolderOrFileSize from VBScript ($arch)" "$corvane_best" "$corvane_bytes"
   [ -z "$earlier" ] || printf '%-46s %10s %14s\n' "FolderOrFileSize, earlier DLL ($arch)" "$earlier_best" "$earlier_bytes"

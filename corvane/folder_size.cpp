@@ -43,70 +43,100 @@ class MessagePump {
 
 std::wstring with_backslash(std::wstring_view text) { return std::wstring(frame::wide(add_backslash(frame::u16(text)))); }
 
-// A path of the walk opened for its metadata only (no data is read): the
-// directory itself, or with `flags` the link itself rather than its target.
-frame::Handle open_for_metadata(const std::wstring& path, DWORD flags = 0) {
-  frame::AnsiText ansi(path);
-  if (!within_path_limit(std::strlen(ansi.c_str()))) return frame::Handle();
-  return frame::Handle(CreateFileA(ansi.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
+// The bytes a path takes in the 8-bit code page: the limit of the platform's
+// 8-bit entry points bounds the walk, whichever entry points it uses.
+size_t ansi_length(const std::wstring& path) {
+  int bytes = WideCharToMultiByte(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0, nullptr, nullptr);
+  return bytes > 0 ? static_cast<size_t>(bytes) : path.size();
 }
 
-// The walk on this platform: the 8-bit listing functions, a directory's real
-// place from the handle of the directory opened by its path, and the message
-// pump. (A volume serial number and file index per directory would cost
-// more than the listings themselves.)
+// A path of the walk opened without reading or writing data: a directory to
+// list, or with `flags` a link itself rather than its target.
+frame::Handle open_directory(const std::wstring& path, DWORD access, DWORD flags = 0) {
+  return frame::Handle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
+}
+
+std::optional<DirectoryIdentity> identity_of(HANDLE directory) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(directory, &info)) return std::nullopt;
+  auto whole = [](DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; };
+  return DirectoryIdentity{info.dwVolumeSerialNumber, whole(info.nFileIndexHigh, info.nFileIndexLow),
+                           whole(info.ftCreationTime.dwHighDateTime, info.ftCreationTime.dwLowDateTime),
+                           whole(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)};
+}
+
+// The walk on this platform: each directory opened once and listed through
+// that handle with the wide-character entry point, so that every name comes
+// exactly as the file system holds it (the 8-bit listing gives a best-fit
+// look-alike of a name the code page cannot hold, which may be a neighbour's
+// name). The file index of a directory is that of its "." entry, which comes
+// with the listing at no cost; the volume serial number takes a round trip
+// to the mount manager under some platforms, so it is read only when two
+// directories share an index.
 class FolderPlace {
  public:
-  std::optional<std::wstring> locate(const std::wstring& path) {
-    // The same text the listing uses: "Z:" alone would name the current
-    // directory of the drive, its listing pattern "Z:\*.*" the root.
-    frame::Handle directory = open_for_metadata(with_backslash(path));
-    if (!directory) return std::nullopt;
-    constexpr DWORD flags = VOLUME_NAME_DOS | FILE_NAME_NORMALIZED;
-    std::vector<wchar_t> place(MAX_PATH + 1);
-    DWORD length = GetFinalPathNameByHandleW(directory.get(), place.data(), static_cast<DWORD>(place.size()), flags);
-    if (length >= place.size()) {
-      place.resize(length + 1);
-      length = GetFinalPathNameByHandleW(directory.get(), place.data(), static_cast<DWORD>(place.size()), flags);
+  template <class Enter, class Visit>
+  void list(const std::wstring& path, Enter&& enter, Visit&& visit) {
+    // The same text as the 8-bit listing's pattern: "Z:" alone would name
+    // the current directory of the drive, "Z:\" the root.
+    std::wstring folder = with_backslash(path);
+    if (!within_path_limit(ansi_length(folder) + 3)) return;  // "*.*"
+    frame::Handle directory = open_directory(folder, FILE_LIST_DIRECTORY | SYNCHRONIZE);
+    if (!directory) return;
+    // Each level has its own batch: the recursion lists while this one is read.
+    std::vector<char> batch(kBatchBytes);
+    bool first = true;
+    while (GetFileInformationByHandleEx(directory.get(), first ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo,
+                                        batch.data(), static_cast<DWORD>(batch.size()))) {
+      auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(batch.data());
+      if (first) {
+        first = false;
+        // A volume's root has no "." entry.
+        uint64_t index = is_dot(*entry) ? static_cast<uint64_t>(entry->FileId.QuadPart) : 0;
+        if (index == 0) {
+          std::optional<DirectoryIdentity> own = identity_of(directory.get());
+          index = own ? own->index : 0;
+        }
+        if (!enter(index, [&] { return identity_of(directory.get()); })) return;
+      }
+      for (size_t at = 0;;) {
+        entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(batch.data() + at);
+        auto size = static_cast<uint64_t>(entry->EndOfFile.QuadPart);
+        visit(ListedEntry{entry->FileAttributes, static_cast<uint32_t>(size >> 32), static_cast<uint32_t>(size),
+                          name_of(*entry)});
+        if (entry->NextEntryOffset == 0) break;
+        at += entry->NextEntryOffset;
+      }
     }
-    if (length == 0 || length >= place.size()) return std::nullopt;
-    return std::wstring(place.data(), length);
   }
 
-  bool same_place(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-  }
-
-  template <class Visit>
-  bool list(const std::wstring& path, Visit&& visit) {
-    frame::AnsiText pattern(with_backslash(path) + L"*.*");
-    if (!within_path_limit(std::strlen(pattern.c_str()))) return false;
-    WIN32_FIND_DATAA entry;
-    frame::FindHandle listing(FindFirstFileA(pattern.c_str(), &entry));
-    if (!listing) return false;
-    do {
-      visit(ListedEntry{entry.dwFileAttributes, entry.nFileSizeHigh, entry.nFileSizeLow,
-                        std::string_view(entry.cFileName, strnlen(entry.cFileName, std::size(entry.cFileName)))});
-    } while (FindNextFileA(listing.get(), &entry));
-    return true;
+  std::optional<DirectoryIdentity> identity(const std::wstring& path) {
+    frame::Handle directory = open_directory(with_backslash(path), 0);
+    return directory ? identity_of(directory.get()) : std::nullopt;
   }
 
   uint32_t reparse_tag(const std::wstring& path) {
-    frame::Handle link = open_for_metadata(path, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!within_path_limit(ansi_length(path))) return 0;
+    frame::Handle link = open_directory(path, 0, FILE_FLAG_OPEN_REPARSE_POINT);
     FILE_ATTRIBUTE_TAG_INFO info;
     if (!link || !GetFileInformationByHandleEx(link.get(), FileAttributeTagInfo, &info, sizeof info)) return 0;
     return info.ReparseTag;
   }
 
-  std::wstring child(const std::wstring& path, std::string_view name) {
-    return with_backslash(path) + frame::AnsiText::decode(name);
+  std::wstring child(const std::wstring& path, std::u16string_view name) {
+    return with_backslash(path) + std::wstring(frame::wide(name));
   }
 
   void after_entry() { pump_.after_entry(); }
 
  private:
+  static std::u16string_view name_of(const FILE_ID_BOTH_DIR_INFO& entry) {
+    return frame::u16(std::wstring_view(entry.FileName, entry.FileNameLength / sizeof(wchar_t)));
+  }
+  static bool is_dot(const FILE_ID_BOTH_DIR_INFO& entry) { return name_of(entry) == u"."; }
+
+  static constexpr size_t kBatchBytes = 16 * 1024;
   MessagePump pump_;
 };
 

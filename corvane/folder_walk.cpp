@@ -28,9 +28,9 @@ bool is_reparse_directory(uint32_t attributes) {
   return (attributes & both) == both;
 }
 
-EntryKind classify_entry(uint32_t attributes, uint32_t reparse_tag, std::string_view name) {
+EntryKind classify_entry(uint32_t attributes, uint32_t reparse_tag, std::u16string_view name) {
   if (!(attributes & kDirectoryAttribute)) return EntryKind::File;
-  if (name == "." || name == "..") return EntryKind::Skip;
+  if (name == u"." || name == u"..") return EntryKind::Skip;
   if ((attributes & kReparsePointAttribute) && (reparse_tag == 0 || (reparse_tag & kNameSurrogateTagBit)))
     return EntryKind::Link;
   return EntryKind::Directory;

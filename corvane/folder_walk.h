@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace corvane {
 
@@ -47,57 +49,94 @@ bool is_reparse_directory(uint32_t attributes);
 // copy of the tag is undefined on some platforms (a 32-bit listing has been
 // seen to hand back whatever its buffer held), and a stray value without the
 // name-surrogate bit would make a link look like a plain directory.
-EntryKind classify_entry(uint32_t attributes, uint32_t reparse_tag, std::string_view name);
+EntryKind classify_entry(uint32_t attributes, uint32_t reparse_tag, std::u16string_view name);
 
 // One entry of a directory listing, as the walk reads it.
 struct ListedEntry {
   uint32_t attributes = 0;
   uint32_t size_high = 0;
   uint32_t size_low = 0;
-  std::string_view name;  // up to the first NUL
+  std::u16string_view name;  // exactly as the file system holds it
+};
+
+// What tells one directory from every other: the volume's serial number and
+// the file index, and, since some platforms report one serial for several
+// file systems that number their files independently, the creation and
+// last-write times.
+struct DirectoryIdentity {
+  uint32_t volume = 0;
+  uint64_t index = 0;
+  uint64_t created = 0;
+  uint64_t written = 0;
+  bool operator==(const DirectoryIdentity& other) const {
+    return volume == other.volume && index == other.index && created == other.created && written == other.written;
+  }
 };
 
 // The depth-first byte total of the directory tree at `path`, taking every
 // size from the listings. `Place` gives the walk its platform:
-//   std::optional<Path> locate(const Path&)               where a directory
-//                       really is: its path with every link resolved
-//                       (nullopt: unknown)
-//   bool same_place(const Path&, const Path&)
-//   bool list(const Path&, callback(const ListedEntry&))  (false: unlistable)
+//   void list(const Path&, enter, visit)  opens the directory; calls
+//        enter(index, identity) with its file index (0: unknown) and a
+//        callable that reads its full DirectoryIdentity from the open
+//        directory (std::optional, nullopt: unreadable); when enter answers
+//        true, calls visit(const ListedEntry&) for each entry. Nothing is
+//        called for a directory that cannot be listed.
+//   std::optional<DirectoryIdentity> identity(const Path&)
 //   uint32_t reparse_tag(const Path& entry)               (0: unreadable)
-//   Path child(const Path&, std::string_view name)
+//   Path child(const Path&, std::u16string_view name)
 //   void after_entry()                                    (pending messages)
-// Links are not followed; and since a listing may fail to report one, a
-// subdirectory is entered only where it really is: one that does not lie at
-// its parent's real place plus its own name was reached through a link,
-// junction or mount point and adds nothing (its tree counts where it really
-// lies inside the walk, or not at all). So the walk never enters a directory
-// it is already inside and counts no tree twice. A directory that cannot be
-// located is walked; the path limit then ends any cycle through it. All
-// state lives in the locals of each level.
+// Reported links are not followed. Every other directory is walked once,
+// however it is reached: a directory whose identity was met before in this
+// walk (an ancestor or a sibling reached again through a bind mount, a link
+// the listing does not report, a second name) adds nothing. The file index
+// comes with the listing; the full identity, which may cost a round trip to
+// the system, is read only when two directories share an index. A directory
+// whose index is unknown is walked; the path limit then ends any cycle
+// through it. The directories seen live in the locals of the walk.
 template <class Place, class Path>
 double walk_tree(Place& place, const Path& path);
 
 namespace detail {
 
+template <class Path>
+struct Seen {
+  Path path;
+  std::optional<DirectoryIdentity> identity;  // read when an index repeats
+};
+
+template <class Path>
+using SeenDirectories = std::unordered_map<uint64_t, std::vector<Seen<Path>>>;
+
+// Whether the directory at `path` is one met before; notes it if not.
+template <class Place, class Path, class ReadIdentity>
+bool met_before(Place& place, SeenDirectories<Path>& seen, const Path& path, uint64_t index, ReadIdentity&& read) {
+  if (index == 0) return false;
+  std::vector<Seen<Path>>& same_index = seen[index];
+  std::optional<DirectoryIdentity> identity;
+  if (!same_index.empty()) {
+    identity = read();
+    for (Seen<Path>& earlier : same_index) {
+      if (!earlier.identity) earlier.identity = place.identity(earlier.path);
+      if (identity && earlier.identity && *identity == *earlier.identity) return true;
+    }
+  }
+  same_index.push_back(Seen<Path>{path, identity});
+  return false;
+}
+
 template <class Place, class Path>
-double walk_directory(Place& place, const Path& path, const std::optional<Path>& where) {
+double walk_directory(Place& place, const Path& path, SeenDirectories<Path>& seen) {
   double total = 0;
-  place.list(path, [&](const ListedEntry& entry) {
+  auto enter = [&](uint64_t index, auto&& read_identity) { return !met_before(place, seen, path, index, read_identity); };
+  place.list(path, enter, [&](const ListedEntry& entry) {
     uint32_t tag = is_reparse_directory(entry.attributes) ? place.reparse_tag(place.child(path, entry.name)) : 0;
     switch (classify_entry(entry.attributes, tag, entry.name)) {
       case EntryKind::File:
         total += size_from_halves(entry.size_high, entry.size_low);
         break;
-      case EntryKind::Directory: {
-        Path below = place.child(path, entry.name);
-        std::optional<Path> below_where = place.locate(below);
-        // Not where its parent's place and its own name put it: reached
-        // through a link that the listing did not report as one.
-        if (where && below_where && !place.same_place(*below_where, place.child(*where, entry.name))) break;
-        total += walk_directory(place, below, below_where);
+      case EntryKind::Directory:
+        total += walk_directory(place, place.child(path, entry.name), seen);
         break;
-      }
       case EntryKind::Skip:
       case EntryKind::Link:
         break;
@@ -111,7 +150,8 @@ double walk_directory(Place& place, const Path& path, const std::optional<Path>&
 
 template <class Place, class Path>
 double walk_tree(Place& place, const Path& path) {
-  return detail::walk_directory(place, path, place.locate(path));
+  detail::SeenDirectories<Path> seen;
+  return detail::walk_directory(place, path, seen);
 }
 
 }  // namespace corvane

@@ -8,6 +8,11 @@
 # The machine is shared and its load varies from second to second, so the
 # contenders take turns for three rounds and each figure is its best round.
 # Called by bench/run.sh after the build (the Wine session is up).
+#   CORVANE_BENCH_ARCHS   the bitnesses to measure the walk in (default "x64 x86")
+#   CORVANE_BENCH_EARLIER another Corvane.dll (x64) measured in the same rounds,
+#                         for a figure before and after a change
+#   CORVANE_BENCH_WALK_ONLY=1 skips the content identity of the 1 GiB files
+#   CORVANE_BENCH_ROUNDS  rounds of the walk (default 3)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 here="$root/bench/corvane"
@@ -36,7 +41,7 @@ file_bytes="$(find "$tree" -type f -printf '%s\n' | awk '{s += $1} END {print s}
 echo "file bytes (find): $file_bytes"
 # The walk under each bitness's cscript (the 32-bit one loads the x86 DLL),
 # beside the scripting runtime's walk under the same cscript.
-for arch in $(suite_bench_arches); do
+for arch in ${CORVANE_BENCH_ARCHS:-$(suite_bench_arches)}; do
   arch_of_vbs=$arch
   build=win64; [ $arch = x86 ] && build=win32
   "$WINE" "$(suite_regsvr32 $arch)" /s "$(suite_winpath "$root/dist/$arch/Corvane.dll")"
@@ -45,8 +50,16 @@ for arch in $(suite_bench_arches); do
   # file records and their attributes in the caches.
   du -sb --apparent-size "$tree" >/dev/null
   vbs size_walk.vbs "$wintree" >/dev/null
-  du_best="" corvane_best="" bare_best="" script_best=""
-  for round in 1 2 3; do
+  earlier="${CORVANE_BENCH_EARLIER:-}"
+  [ "$arch" = x64 ] || earlier=""
+  du_best="" corvane_best="" bare_best="" script_best="" earlier_best=""
+  for round in $(seq "${CORVANE_BENCH_ROUNDS:-3}"); do
+    if [ -n "$earlier" ]; then
+      "$WINE" "$(suite_regsvr32 $arch)" /s "$(suite_winpath "$earlier")"
+      read -r _ earlier_bytes took <<<"$(vbs size_walk.vbs "$wintree")"
+      earlier_best="$(min "$earlier_best" "$took")"
+      "$WINE" "$(suite_regsvr32 $arch)" /s "$(suite_winpath "$root/dist/$arch/Corvane.dll")"
+    fi
     start=$(now); du_line="$(du -sb --apparent-size "$tree")"; end=$(now)
     du_best="$(min "$du_best" "$(seconds "$start" "$end")")"
     read -r _ corvane_bytes took <<<"$(vbs size_walk.vbs "$wintree")"
@@ -58,18 +71,24 @@ for arch in $(suite_bench_arches); do
   done
   du_bytes="$(cut -f1 <<<"$du_line")"
   echo
-  printf '%-46s %10s %14s\n' "folder size of the tree, $arch (best of 3)" "seconds" "bytes"
+  printf '%-46s %10s %14s\n' "folder size of the tree, $arch (best of ${CORVANE_BENCH_ROUNDS:-3})" "seconds" "bytes"
   printf '%-46s %10s %14s\n' "du -sb --apparent-size (native)" "$du_best" "$du_bytes"
   printf '%-46s %10s %14s\n' "FolderOrFileSize from VBScript ($arch)" "$corvane_best" "$corvane_bytes"
+  [ -z "$earlier" ] || printf '%-46s %10s %14s\n' "FolderOrFileSize, earlier DLL ($arch)" "$earlier_best" "$earlier_bytes"
   printf '%-46s %10s %14s\n' "bare FindFirstFileA walk in C++ ($arch)" "$bare_best" "$bare_bytes"
   printf '%-46s %10s %14s\n' "FSO walk in VBScript ($arch)" "$script_best" "$script_bytes"
-  python3 - "$du_best" "$corvane_best" "$script_best" "$arch" <<'PY'
+  python3 - "$du_best" "$corvane_best" "$script_best" "$arch" "$bare_best" "$earlier_best" <<'PY'
 import sys
 du, corvane, script = map(float, sys.argv[1:4])
-print("FolderOrFileSize %s: %.1fx faster than the script walk, %.2fx the time of du" % (sys.argv[4], script / corvane, corvane / du))
+bare = float(sys.argv[5])
+print("FolderOrFileSize %s: %.1fx faster than the script walk, %.2fx the time of du, %.2fx the bare walk"
+      % (sys.argv[4], script / corvane, corvane / du, corvane / bare))
+if sys.argv[6]:
+    print("earlier DLL %s: %.2fx the bare walk" % (sys.argv[4], float(sys.argv[6]) / bare))
 PY
 done
 arch_of_vbs=x64
+[ "${CORVANE_BENCH_WALK_ONLY:-}" = 1 ] && exit 0
 
 # Two identical 1 GiB files of random bytes, and one that differs in its
 # first byte.

@@ -161,17 +161,18 @@ TEST_F(CodePageNames, QueriesOfANameThePageLacksFindNothing) {
   EXPECT_EQ(ask(module, text_answer(&_Corvane::GetDllDescription)), Answer(S_OK, L"", module));
   expect_neighbours_intact();
 
-  // A folder the page lacks measures nothing. Inside a tree the walk meets it
-  // by its listed "?" name: it counts 0 there, never its neighbour sa again;
-  // a folder the page holds is walked.
+  // A folder the page lacks, named by the caller, measures nothing. Inside a
+  // tree the walk lists exact names: such a folder counts as itself, and so
+  // does "s\u0101", whose best-fit 8-bit look-alike is its neighbour "sa".
   std::wstring tree = at(L"tree"), odd_folder = tree + L"\\s" + lacking;
-  for (const std::wstring& sub : {tree, odd_folder, tree + L"\\sa", tree + L"\\s" + held})
+  for (const std::wstring& sub : {tree, odd_folder, tree + L"\\sa", tree + L"\\s" + held, tree + L"\\s\u0101"})
     ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
   write(odd_folder + L"\\f.bin", "seven b");
   write(tree + L"\\sa\\f.bin", "eleven byte");
   write(tree + L"\\s" + held + L"\\f.bin", "three");
+  write(tree + L"\\s\u0101\\f.bin", std::string(100, 'x'));
   EXPECT_EQ(ask(odd_folder, size), Answer(S_OK, L"0", odd_folder));
-  EXPECT_EQ(ask(tree, size), Answer(S_OK, L"16", tree));
+  EXPECT_EQ(ask(tree, size), Answer(S_OK, L"123", tree));
 
   // The same questions about a name the page holds are answered.
   std::wstring kept = at(L"x" + held + L".txt");
@@ -423,6 +424,15 @@ TEST_F(FileMethods, AFailedMoveKeepsTheDestination) {
   EXPECT_EQ(move(at(L"locked.txt"), at(L"target.txt"), VARIANT_TRUE), VARIANT_TRUE);
   EXPECT_EQ(read(at(L"target.txt")), "locked");
   EXPECT_FALSE(exists(at(L"locked.txt")));
+
+  // A read-only destination stays, though this process may write to it.
+  write(at(L"read-only.txt"), "read-only");
+  ASSERT_TRUE(SetFileAttributesW(at(L"read-only.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(move(at(L"target.txt"), at(L"read-only.txt"), VARIANT_TRUE), VARIANT_FALSE);
+  EXPECT_EQ(read(at(L"read-only.txt")), "read-only");
+  EXPECT_TRUE(GetFileAttributesW(at(L"read-only.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(read(at(L"target.txt")), "locked");
+  SetFileAttributesW(at(L"read-only.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FileMethods, DirectDeleteTellsWhatIsLeft) {
@@ -431,7 +441,9 @@ TEST_F(FileMethods, DirectDeleteTellsWhatIsLeft) {
     frame::Handle owner(CreateFileW(at(L"locked.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(owner);
     EXPECT_EQ(remove(at(L"locked.txt"), VARIANT_FALSE, VARIANT_FALSE), VARIANT_FALSE);
-    EXPECT_TRUE(exists(at(L"locked.txt")));
+    // Nor does the recycle bin take it.
+    EXPECT_EQ(remove(at(L"locked.txt"), VARIANT_TRUE, VARIANT_FALSE), VARIANT_FALSE);
+    EXPECT_EQ(read(at(L"locked.txt")), "locked");
   }
   EXPECT_EQ(remove(at(L"locked.txt"), VARIANT_FALSE, VARIANT_FALSE), VARIANT_TRUE);
   EXPECT_FALSE(exists(at(L"locked.txt")));

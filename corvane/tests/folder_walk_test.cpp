@@ -61,75 +61,94 @@ TEST(FolderWalk, EntriesAndLinks) {
       {0x410, 0x9000001A, "cloud placeholder", EntryKind::Directory},  // not a name surrogate
       {0x10, 0xA000000C, "tag without the attribute", EntryKind::Directory},
   };
-  for (const Case& c : cases) EXPECT_EQ(classify_entry(c.attributes, c.tag, c.name), c.kind) << c.name;
+  for (const Case& c : cases) {
+    std::u16string name(c.name, c.name + std::char_traits<char>::length(c.name));
+    EXPECT_EQ(classify_entry(c.attributes, c.tag, name), c.kind) << c.name;
+  }
 }
 
 // A file system in memory whose listings report links however a test says:
-// as links, or as plain directories the way a listing may misreport them.
-// Folders are known by their real paths.
+// as links, or as plain directories the way a bind mount or a link the
+// platform cannot see looks. Folders are known by their real paths; each has
+// a volume and a file index, which the test may make collide across volumes.
 struct MemoryTree {
   struct Entry {
-    std::string name;
-    uint32_t attributes;  // as the listing reports it
-    double size = 0;      // files
-    std::string target;   // links: the real path of the folder it leads to
-    uint32_t tag = 0;     // as read from the link itself
+    std::u16string name;
+    uint32_t attributes;   // as the listing reports it
+    double size = 0;       // files
+    std::u16string target; // links: the real path of the folder it leads to
+    uint32_t tag = 0;      // as read from the link itself
   };
   struct Folder {
     std::vector<Entry> entries;
-    bool locatable = true;
+    bool indexed = true;   // false: the platform gives no file index
+    uint32_t volume = 1;
+    uint64_t index = 0;    // 0: numbered in order of the map
   };
-  std::map<std::string, Folder> folders;
+  std::map<std::u16string, Folder> folders;
   int pumped = 0;
+  int identities_read = 0;
 
-  const Entry* entry(const std::string& real_folder, std::string_view name) {
+  explicit MemoryTree(std::map<std::u16string, Folder> tree) : folders(std::move(tree)) {
+    uint64_t next = 100;
+    for (auto& [path, folder] : folders)
+      if (folder.index == 0) folder.index = next++;
+  }
+
+  const Entry* entry(const std::u16string& real_folder, std::u16string_view name) {
     if (!folders.count(real_folder)) return nullptr;
     for (const Entry& e : folders[real_folder].entries)
       if (e.name == name) return &e;
     return nullptr;
   }
   // The real path of a path: every link on it resolved.
-  std::string resolve(const std::string& path) {
-    std::string real = "C:";
+  std::u16string resolve(const std::u16string& path) {
+    std::u16string real = u"C:";
     for (size_t at = 3, end = 0; at <= path.size(); at = end + 1) {
-      end = std::min(path.find('\\', at), path.size());
-      const std::string name = path.substr(at, end - at);
+      end = std::min(path.find(u'\\', at), path.size());
+      const std::u16string name = path.substr(at, end - at);
       const Entry* e = entry(real, name);
-      real = e && !e->target.empty() ? e->target : real + "\\" + name;
+      real = e && !e->target.empty() ? e->target : real + u"\\" + name;
     }
     return real;
   }
-
-  std::optional<std::string> locate(const std::string& path) {
-    const std::string real = resolve(path);
-    if (!folders.at(real).locatable) return std::nullopt;
-    return real;
+  DirectoryIdentity identity_of(const Folder& folder) {
+    ++identities_read;
+    return DirectoryIdentity{folder.volume, folder.index, 7, 8};
   }
-  bool same_place(const std::string& a, const std::string& b) { return a == b; }
-  template <class Visit>
-  bool list(const std::string& path, Visit&& visit) {
-    if (!within_path_limit(path.size() + 4)) return false;
-    for (const std::string_view dot : {".", ".."}) visit(ListedEntry{0x10, 0, 0, dot});
-    for (const Entry& e : folders.at(resolve(path)).entries) {
+
+  template <class Enter, class Visit>
+  void list(const std::u16string& path, Enter&& enter, Visit&& visit) {
+    if (!within_path_limit(path.size() + 4)) return;
+    Folder& folder = folders.at(resolve(path));
+    if (!enter(folder.indexed ? folder.index : 0, [&] {
+          return folder.indexed ? std::optional(identity_of(folder)) : std::nullopt;
+        }))
+      return;
+    for (const std::u16string_view dot : {u".", u".."}) visit(ListedEntry{0x10, 0, 0, dot});
+    for (const Entry& e : folder.entries) {
       const auto size = static_cast<uint64_t>(e.size);
       visit(ListedEntry{e.attributes, static_cast<uint32_t>(size >> 32), static_cast<uint32_t>(size), e.name});
     }
-    return true;
   }
-  uint32_t reparse_tag(const std::string& path) {
-    const size_t cut = path.rfind('\\');
+  std::optional<DirectoryIdentity> identity(const std::u16string& path) {
+    Folder& folder = folders.at(resolve(path));
+    return folder.indexed ? std::optional(identity_of(folder)) : std::nullopt;
+  }
+  uint32_t reparse_tag(const std::u16string& path) {
+    const size_t cut = path.rfind(u'\\');
     return entry(resolve(path.substr(0, cut)), path.substr(cut + 1))->tag;
   }
-  std::string child(const std::string& path, std::string_view name) { return path + "\\" + std::string(name); }
+  std::u16string child(const std::u16string& path, std::u16string_view name) { return path + u"\\" + std::u16string(name); }
   void after_entry() { ++pumped; }
 
-  double walk(const std::string& path) { return walk_tree(*this, path); }
+  double walk(const std::u16string& path) { return walk_tree(*this, path); }
 };
 
-MemoryTree::Entry file(const char* name, double size) { return {name, 0x20, size, "", 0}; }
-MemoryTree::Entry folder(const char* name) { return {name, 0x10, 0, "", 0}; }
+MemoryTree::Entry file(const char16_t* name, double size) { return {name, 0x20, size, u"", 0}; }
+MemoryTree::Entry folder(const char16_t* name) { return {name, 0x10, 0, u"", 0}; }
 // A link to a folder, listed as a plain directory unless attributes say otherwise.
-MemoryTree::Entry link(const char* name, const char* target, uint32_t attributes = 0x10, uint32_t tag = 0) {
+MemoryTree::Entry link(const char16_t* name, const char16_t* target, uint32_t attributes = 0x10, uint32_t tag = 0) {
   return {name, attributes, 0, target, tag};
 }
 
@@ -137,67 +156,92 @@ TEST(FolderWalk, NoTreeIsCountedTwiceWhateverTheListingSays) {
   const double five_gib = 5368709120.0, seven_gib = 7516192768.0;
   struct Case {
     const char* what;
-    std::map<std::string, MemoryTree::Folder> folders;
+    std::map<std::u16string, MemoryTree::Folder> folders;
     double total;
   };
   const Case cases[] = {
-      {"a link back to an ancestor",
-       {{"C:\\top", {{file("t", 1), folder("a")}}}, {"C:\\top\\a", {{file("f", 2), link("back", "C:\\top")}}}},
+      {"an ancestor mounted again below itself",
+       {{u"C:\\top", {{file(u"t", 1), folder(u"a")}}}, {u"C:\\top\\a", {{file(u"f", 2), link(u"back", u"C:\\top")}}}},
        3},
-      {"links to a sibling tree before and after it",
-       {{"C:\\top", {{link("early", "C:\\top\\sib"), folder("sib"), link("late", "C:\\top\\sib")}}},
-        {"C:\\top\\sib", {{file("f", 10)}}}},
+      {"a sibling tree mounted before and after it",
+       {{u"C:\\top", {{link(u"early", u"C:\\top\\sib"), folder(u"sib"), link(u"late", u"C:\\top\\sib")}}},
+        {u"C:\\top\\sib", {{file(u"f", 10)}}}},
        10},
-      {"a link to a tree outside the walk",
-       {{"C:\\top", {{file("t", 1), link("out", "C:\\elsewhere")}}}, {"C:\\elsewhere", {{file("f", 10)}}}},
-       1},
-      {"a chain of links, the last back to the top",
-       {{"C:\\top", {{folder("a"), folder("b"), link("l1", "C:\\top\\a")}}},
-        {"C:\\top\\a", {{file("f", 2), link("to b", "C:\\top\\b")}}},
-        {"C:\\top\\b", {{file("f", 4), link("to top", "C:\\top")}}}},
+      {"a tree outside the walk mounted twice counts once",
+       {{u"C:\\top", {{file(u"t", 1), link(u"out", u"C:\\elsewhere"), link(u"again", u"C:\\elsewhere")}}},
+        {u"C:\\elsewhere", {{file(u"f", 10)}}}},
+       11},
+      {"a chain of hidden links, the last back to the top",
+       {{u"C:\\top", {{folder(u"a"), folder(u"b"), link(u"l1", u"C:\\top\\a")}}},
+        {u"C:\\top\\a", {{file(u"f", 2), link(u"to b", u"C:\\top\\b")}}},
+        {u"C:\\top\\b", {{file(u"f", 4), link(u"to top", u"C:\\top")}}}},
        6},
       {"links reported as links are not followed; other reparse points are",
-       {{"C:\\top", {{link("sym", "C:\\top\\a", 0x410, 0xA000000C), link("junction", "C:\\top\\a", 0x410, 0xA0000003),
-                       link("untagged", "C:\\top\\a", 0x410, 0), folder("a")}}},
-        {"C:\\top\\a", {{file("f", 2)}}}},
+       {{u"C:\\top", {{link(u"sym", u"C:\\top\\a", 0x410, 0xA000000C), link(u"junction", u"C:\\top\\a", 0x410, 0xA0000003),
+                       link(u"untagged", u"C:\\top\\a", 0x410, 0), folder(u"a")}}},
+        {u"C:\\top\\a", {{file(u"f", 2)}}}},
        2},
+      {"a reported link to a tree outside the walk is not followed",
+       {{u"C:\\top", {{file(u"t", 1), link(u"out", u"C:\\elsewhere", 0x410, 0xA000000C)}}},
+        {u"C:\\elsewhere", {{file(u"f", 10)}}}},
+       1},
       {"a reparse point that is no link is walked",
-       {{"C:\\top", {{{"cloud", 0x410, 0, "", 0x9000001A}}}}, {"C:\\top\\cloud", {{file("f", 2)}}}},
+       {{u"C:\\top", {{{u"cloud", 0x410, 0, u"", 0x9000001A}}}}, {u"C:\\top\\cloud", {{file(u"f", 2)}}}},
        2},
-      {"a folder that cannot be located does not hide the cycle below it",
-       {{"C:\\top", {{file("t", 1), folder("a")}}},
-        {"C:\\top\\a", {{folder("b")}, false}},
-        {"C:\\top\\a\\b", {{file("f", 2), link("back", "C:\\top")}}}},
+      {"a folder without an index does not hide the cycle below it",
+       {{u"C:\\top", {{file(u"t", 1), folder(u"a")}}},
+        {u"C:\\top\\a", {{folder(u"b")}, false}},
+        {u"C:\\top\\a\\b", {{file(u"f", 2), link(u"back", u"C:\\top")}}}},
        3},
+      {"the same index on two volumes names two folders",
+       {{u"C:\\top", {{folder(u"a"), folder(u"b")}, true, 1, 1}},
+        {u"C:\\top\\a", {{file(u"f", 2)}, true, 1, 5}},
+        {u"C:\\top\\b", {{file(u"f", 4)}, true, 2, 5}}},
+       6},
       {"sizes above 4 GiB, once each",
-       {{"C:\\top", {{file("five", five_gib), folder("a")}}},
-        {"C:\\top\\a", {{file("seven", seven_gib), file("odd", 4294967297.0), link("up", "C:\\top")}}}},
+       {{u"C:\\top", {{file(u"five", five_gib), folder(u"a")}}},
+        {u"C:\\top\\a", {{file(u"seven", seven_gib), file(u"odd", 4294967297.0), link(u"up", u"C:\\top")}}}},
        five_gib + seven_gib + 4294967297.0},
   };
   for (const Case& c : cases) {
     MemoryTree tree{c.folders};
-    EXPECT_EQ(tree.walk("C:\\top"), c.total) << c.what;
+    EXPECT_EQ(tree.walk(u"C:\\top"), c.total) << c.what;
   }
 }
 
-TEST(FolderWalk, AWalkStartedThroughALinkCountsTheTreeItLeadsTo) {
-  MemoryTree tree{{{"C:\\top", {{file("t", 1), folder("a"), link("me", "C:\\top")}}}, {"C:\\top\\a", {{file("f", 2)}}}}};
-  EXPECT_EQ(tree.walk("C:\\top\\me"), 3);
-  EXPECT_EQ(tree.walk("C:\\top\\me\\me\\a"), 2);
+TEST(FolderWalk, TheFullIdentityIsReadOnlyWhenAnIndexRepeats) {
+  MemoryTree plain{{{u"C:\\top", {{folder(u"a"), folder(u"b")}}},
+                    {u"C:\\top\\a", {{file(u"f", 2)}}},
+                    {u"C:\\top\\b", {{file(u"f", 4)}}}}};
+  EXPECT_EQ(plain.walk(u"C:\\top"), 6);
+  EXPECT_EQ(plain.identities_read, 0);
+  // The bind mount's folder and the first one it meets again: one read each.
+  MemoryTree mounted{{{u"C:\\top", {{folder(u"a"), link(u"again", u"C:\\top\\a")}}},
+                      {u"C:\\top\\a", {{file(u"f", 2)}}}}};
+  EXPECT_EQ(mounted.walk(u"C:\\top"), 2);
+  EXPECT_EQ(mounted.identities_read, 2);
 }
 
-TEST(FolderWalk, PathLimitEndsACycleOfFoldersThatCannotBeLocated) {
-  MemoryTree tree{{{"C:\\top", {{file("t", 1), folder("a")}, false}},
-                   {"C:\\top\\a", {{file("f", 2), link("back", "C:\\top")}, false}}}};
+TEST(FolderWalk, AWalkStartedThroughALinkCountsTheTreeItLeadsTo) {
+  MemoryTree tree{{{u"C:\\top", {{file(u"t", 1), folder(u"a"), link(u"me", u"C:\\top")}}},
+                   {u"C:\\top\\a", {{file(u"f", 2)}}}}};
+  EXPECT_EQ(tree.walk(u"C:\\top\\me"), 3);
+  EXPECT_EQ(tree.walk(u"C:\\top\\me\\me\\a"), 2);
+}
+
+TEST(FolderWalk, PathLimitEndsACycleOfFoldersWithoutAnIndex) {
+  MemoryTree tree{{{u"C:\\top", {{file(u"t", 1), folder(u"a")}, false}},
+                   {u"C:\\top\\a", {{file(u"f", 2), link(u"back", u"C:\\top")}, false}}}};
   // "C:\\top" (6 characters) and "C:\\top\\a" (8) grow by "\\back\\a" (7) per
   // round; 36 rounds of 3 bytes fit before a pattern passes 259 characters.
-  EXPECT_EQ(tree.walk("C:\\top"), 36 * 3);
+  EXPECT_EQ(tree.walk(u"C:\\top"), 36 * 3);
 }
 
 TEST(FolderWalk, PendingMessagesAfterEveryEntry) {
-  MemoryTree tree{{{"C:\\top", {{file("t", 1), folder("a"), link("back", "C:\\top")}}}, {"C:\\top\\a", {{file("f", 2)}}}}};
-  EXPECT_EQ(tree.walk("C:\\top"), 3);
-  EXPECT_EQ(tree.pumped, 5 + 3);  // both listings with "." and ".."; the refused "back" lists nothing
+  MemoryTree tree{{{u"C:\\top", {{file(u"t", 1), folder(u"a"), link(u"back", u"C:\\top")}}},
+                   {u"C:\\top\\a", {{file(u"f", 2)}}}}};
+  EXPECT_EQ(tree.walk(u"C:\\top"), 3);
+  EXPECT_EQ(tree.pumped, 5 + 3);  // both listings with "." and ".."; the folder met again lists nothing
 }
 
 }  // namespace

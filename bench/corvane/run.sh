@@ -8,7 +8,8 @@
 # The machine is shared and its load varies from second to second, so the
 # contenders take turns for three rounds and each figure is its best round.
 # Called by bench/run.sh after the build (the Wine session is up).
-#   CORVANE_BENCH_ARCHS   the bitnesses to measure the walk in (default "x64 x86")
+#   CORVANE_BENCH_ARCHS   the bitnesses to measure the walk in (default: x64, and x86
+#                         where 32-bit programs run natively)
 #   CORVANE_BENCH_EARLIER another Corvane.dll (x64) measured in the same rounds,
 #                         for a figure before and after a change
 #   CORVANE_BENCH_WALK_ONLY=1 skips the content identity of the 1 GiB files

@@ -26,3 +26,18 @@ report_same() {
     diff <(echo "$3") <(echo "$4") | sed 's/^/    /'
   fi
 }
+exits_with() { local want="$1"; shift; "$@"; [ $? -eq "$want" ]; }  # exits_with <code> <command...>
+# key_absent <key> [reg options]: the key is missing, as a check that fails
+# when reg cannot answer: the same reg, with the same options, must find the
+# key's parent first, and then say "not found" for the key itself (any other
+# failure, an unknown root or a reg that does not run, is no answer).
+key_absent() {
+  local key="$1" out status; shift
+  if ! "$WINE" reg query "${key%\\*}" "$@" >/dev/null 2>&1; then
+    echo "key_absent: reg cannot read ${key%\\*}"
+    return 1
+  fi
+  out="$("$WINE" reg query "$key" "$@" 2>&1)"
+  status=$?
+  [ "$status" -eq 1 ] && grep -q 'Unable to find the specified registry key' <<<"$out"
+}

@@ -99,8 +99,11 @@ void probe(const Classes& classes, const std::wstring& folder, const std::wstrin
   const bool present = !installed.empty();
   const std::wstring where = L" (" + classes.name + L")";
   const wchar_t* missing = present ? L" missing" : L" left";
-  // "Not there" means something only where the classes' root itself is.
-  check(classes.exists(L"CLSID"), L"CLSID not found" + where);
+  // "Not there" means something only where the same hive answers for a key
+  // that is always there (the user's classes root is made by the first
+  // registration for the user).
+  frame::RegKey software;
+  check(RegOpenKeyExW(classes.hive, L"Software", 0, KEY_READ, software.put()) == ERROR_SUCCESS, L"Software not found" + where);
   int libraries = 0;
   for (const std::wstring& path : dlls_in(folder)) {
     std::wstring why;

@@ -26,7 +26,11 @@ report_same() {
     diff <(echo "$3") <(echo "$4") | sed 's/^/    /'
   fi
 }
-exits_with() { local want="$1"; shift; "$@"; [ $? -eq "$want" ]; }  # exits_with <code> <command...>
+exits_with() {  # exits_with <code> <command...>
+  local want="$1" got; shift
+  "$@"; got=$?
+  [ "$got" -eq "$want" ] || { echo "exit code $got, not $want"; return 1; }
+}
 # key_absent <key> [reg options]: the key is missing, as a check that fails
 # when reg cannot answer: the same reg, with the same options, must find the
 # key's parent first, and then say "not found" for the key itself (any other

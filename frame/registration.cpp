@@ -4,7 +4,9 @@
 // view, while the ProgID and the type library's keys are shared. So
 // unregistration removes what is its own and a shared key only when nothing
 // registered still needs it, and a copy of the DLL that is not the registered
-// one removes nothing at all.
+// one removes nothing at all. "Its own" is decided by the file's identity, not
+// by the text of its path: the registry may name the file by another spelling
+// than the one this DLL was loaded by.
 #include "registration.h"
 
 #include <cwchar>
@@ -43,6 +45,40 @@ std::wstring typelib_version_key(const LibraryIdentity& library) {
 
 bool same_text(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// A path without the \\?\ prefix, full and in its long form where the file
+// exists: the text by which a file that is gone is compared.
+std::wstring plain_path(std::wstring path) {
+  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0)
+    path = L"\\\\" + path.substr(8);
+  else if (path.rfind(L"\\\\?\\", 0) == 0)
+    path = path.substr(4);
+  std::wstring full(32768, L'\0'), long_form(32768, L'\0');
+  DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length == 0 || length >= full.size()) return path;
+  full.resize(length);
+  length = GetLongPathNameW(full.c_str(), long_form.data(), static_cast<DWORD>(long_form.size()));
+  return length > 0 && length < long_form.size() ? long_form.substr(0, length) : full;
+}
+
+// Whether two paths name the same file. Both files there: the same volume and
+// file index, whatever the spelling (a short name, other letter case, the
+// \\?\ prefix, another drive letter for the same folder), while a copy of the
+// same name elsewhere is another file. A file that is gone: the same full
+// long path.
+bool same_file(const std::wstring& a, const std::wstring& b) {
+  auto identity = [](const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+    Handle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file && GetFileInformationByHandle(file.get(), &info);
+  };
+  if (a.empty() || b.empty()) return false;
+  BY_HANDLE_FILE_INFORMATION first{}, second{};
+  if (identity(a, first) && identity(b, second))
+    return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber && first.nFileIndexHigh == second.nFileIndexHigh &&
+           first.nFileIndexLow == second.nFileIndexLow;
+  return same_text(plain_path(a), plain_path(b));
 }
 
 // The classes' root of one scope: HKLM\Software\Classes for the machine (not
@@ -268,9 +304,9 @@ HRESULT unregister_library(Scope scope) {
   std::vector<bool> own_class(library.class_count, false);
   for (size_t i = 0; i < library.class_count; ++i) {
     const std::wstring server = root.read(kOwnView, L"CLSID\\" + guid_text(*library.classes[i].clsid) + L"\\InprocServer32");
-    if (server.empty() || same_text(server, path)) {
+    if (server.empty() || same_file(server, path)) {
       own_class[i] = true;
-    } else if (other_platform_path.empty() || !same_text(server, other_platform_path)) {
+    } else if (!same_file(server, other_platform_path)) {
       return S_OK;
     }
   }
@@ -297,7 +333,7 @@ HRESULT unregister_library(Scope scope) {
   // Our own platform's entry of the type library, if it names this file; the
   // version and the library keys only when no other entry is left in them.
   const std::wstring own_entry = version_key + L"\\0\\" + kOwnPlatform;
-  if (same_text(root.read(kOwnView, own_entry), path)) keep_first_failure(root.remove(kOwnView, own_entry));
+  if (same_file(root.read(kOwnView, own_entry), path)) keep_first_failure(root.remove(kOwnView, own_entry));
   keep_first_failure(root.remove(kOwnView, version_key + L"\\0"));
   bool version_in_use = false;
   for (const std::wstring& subkey : root.subkeys(kOwnView, version_key))

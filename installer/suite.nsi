@@ -16,6 +16,13 @@
 ;                 HKCU's Uninstall; needs no administrator rights.
 ; The uninstaller takes the mode of the entry that names its folder.
 ;
+; A DLL that a running program holds loaded can be neither replaced nor
+; removed. The installer then puts the new file beside it (<folder>\.update)
+; and has Windows move it into place at the next restart; the uninstaller
+; has Windows remove it then. Either says so, and ends with exit code 3010
+; (restart required) instead of 0. Exit code 2: something failed (a
+; registration, a file that could not even be scheduled); it wins over 3010.
+;
 ;   makensis -DDIST=<dist folder> -DOUTFILE=<setup.exe> -DVERSION=<x.y.z> installer/suite.nsi
 
 Unicode true
@@ -132,6 +139,97 @@ FunctionEnd
 !insertmacro OwnsFolderFunction ""
 !insertmacro OwnsFolderFunction "un."
 
+; Moves every DLL of the staging folder FROM into the folder TO. One that
+; cannot be replaced now (in use) replaces the old one at the next restart.
+!macro PlaceDlls FROM TO
+  Push $0
+  Push $1
+  Push $2
+  ClearErrors
+  FindFirst $0 $1 "${FROM}\*.dll"
+  ${DoWhile} $1 != ""
+    ${IfNot} ${Errors}
+      ; Testing the error flag clears it: what failed is kept in $2.
+      StrCpy $2 placed
+      ClearErrors
+      Delete "${TO}\$1"
+      ${If} ${Errors}
+        StrCpy $2 "in use"
+      ${Else}
+        Rename "${FROM}\$1" "${TO}\$1"
+        ${If} ${Errors}
+          StrCpy $2 "in use"
+        ${EndIf}
+      ${EndIf}
+      ${If} $2 == "in use"
+        ClearErrors
+        Rename /REBOOTOK "${FROM}\$1" "${TO}\$1"
+        ${If} ${Errors}
+          DetailPrint "${TO}\$1 could not be replaced"
+          IntOp $Failures $Failures + 1
+        ${Else}
+          DetailPrint "${TO}\$1 is in use: it is replaced at the next restart"
+        ${EndIf}
+      ${EndIf}
+    ${EndIf}
+    ClearErrors
+    FindNext $0 $1
+    ${If} ${Errors}
+      StrCpy $1 ""
+    ${EndIf}
+  ${Loop}
+  FindClose $0
+  ; Empty unless a file waits for the restart: then it goes after that file.
+  RMDir /REBOOTOK "${FROM}"
+  Pop $2
+  Pop $1
+  Pop $0
+!macroend
+
+; Deletes every DLL of a folder, or has it deleted at the next restart when
+; it is in use, and says which.
+!macro RemoveDlls FOLDER
+  Push $0
+  Push $1
+  ClearErrors
+  FindFirst $0 $1 "${FOLDER}\*.dll"
+  ${DoWhile} $1 != ""
+    ${IfNot} ${Errors}
+      ClearErrors
+      Delete /REBOOTOK "${FOLDER}\$1"
+      ${If} ${Errors}
+        DetailPrint "${FOLDER}\$1 could not be removed"
+        IntOp $Failures $Failures + 1
+      ${ElseIf} ${FileExists} "${FOLDER}\$1"
+        DetailPrint "${FOLDER}\$1 is in use: it is removed at the next restart"
+      ${EndIf}
+    ${EndIf}
+    ClearErrors
+    FindNext $0 $1
+    ${If} ${Errors}
+      StrCpy $1 ""
+    ${EndIf}
+  ${Loop}
+  FindClose $0
+  RMDir /REBOOTOK "${FOLDER}"
+  Pop $1
+  Pop $0
+!macroend
+
+; The end of a run: exit code 2 after a failure, else 3010 when files wait
+; for the restart (with the offer to restart now), else 0.
+!macro Finish DONE
+  ${If} $Failures != 0
+    DetailPrint "$Failures steps failed"
+    SetErrorLevel 2
+  ${ElseIf} ${RebootFlag}
+    DetailPrint "Some files are in use by a running program: ${DONE} will be complete after the next restart of Windows"
+    SetErrorLevel 3010
+    MessageBox MB_YESNO|MB_ICONINFORMATION "Some files are in use by a running program: ${DONE} will be complete after the next restart of Windows.$\r$\n$\r$\nRestart now?" /SD IDNO IDNO +2
+      Reboot
+  ${EndIf}
+!macroend
+
 Function .onInit
   UserInfo::GetAccountType
   Pop $0
@@ -231,11 +329,20 @@ Section "Components"
     SetErrorLevel 2
     Abort
   ${EndIf}
-  SetOutPath "$INSTDIR\x64"
+  ; Unpacked beside the folders first, so that a DLL in use can be replaced
+  ; at the next restart by a file that is already on the same volume.
+  SetOutPath "$INSTDIR\.update\x64"
   File "${DIST}\x64\*.dll"
-  SetOutPath "$INSTDIR\x86"
+  SetOutPath "$INSTDIR\.update\x86"
   File /nonfatal "${DIST}\x86\*.dll"
+  ; Out of the staging folder, which is the current directory now and could
+  ; not be removed.
   SetOutPath "$INSTDIR"
+  CreateDirectory "$INSTDIR\x64"
+  CreateDirectory "$INSTDIR\x86"
+  !insertmacro PlaceDlls "$INSTDIR\.update\x64" "$INSTDIR\x64"
+  !insertmacro PlaceDlls "$INSTDIR\.update\x86" "$INSTDIR\x86"
+  RMDir /REBOOTOK "$INSTDIR\.update"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   !insertmacro RegisterAll "" "$SYSDIR\regsvr32.exe" "$INSTDIR\x64" "$RegSwitches"
@@ -252,11 +359,7 @@ Section "Components"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
-
-  ${If} $Failures != 0
-    DetailPrint "$Failures registrations failed"
-    SetErrorLevel 2
-  ${EndIf}
+  !insertmacro Finish "the installation"
 SectionEnd
 
 Section "Uninstall"
@@ -265,14 +368,23 @@ Section "Uninstall"
   ${If} ${FileExists} "$WINDIR\SysWOW64\regsvr32.exe"
     !insertmacro RegisterAll "un." "$WINDIR\SysWOW64\regsvr32.exe" "$INSTDIR\x86" "/u $RegSwitches"
   ${EndIf}
-  Delete "$INSTDIR\x64\*.dll"
-  Delete "$INSTDIR\x86\*.dll"
-  RMDir "$INSTDIR\x64"
-  RMDir "$INSTDIR\x86"
-  Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
-  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
-  ${If} $Failures != 0
-    SetErrorLevel 2
+  !insertmacro RemoveDlls "$INSTDIR\x64"
+  !insertmacro RemoveDlls "$INSTDIR\x86"
+  ; New files of an upgrade that still wait for a restart.
+  ${If} ${FileExists} "$INSTDIR\.update\*.*"
+    !insertmacro RemoveDlls "$INSTDIR\.update\x64"
+    !insertmacro RemoveDlls "$INSTDIR\.update\x86"
+    RMDir /REBOOTOK "$INSTDIR\.update"
   ${EndIf}
+  ; Run in place (_?=) the uninstaller cannot delete itself: that alone asks
+  ; for no restart, so the folder goes at the restart only when one is
+  ; needed anyway.
+  Delete "$INSTDIR\uninstall.exe"
+  ${If} ${RebootFlag}
+    RMDir /REBOOTOK "$INSTDIR"
+  ${Else}
+    RMDir "$INSTDIR"
+  ${EndIf}
+  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+  !insertmacro Finish "the removal"
 SectionEnd

@@ -16,13 +16,15 @@ check() {
   if eval "$2"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $1"; fi
 }
 
-"$WINE" "$(suite_regsvr32 "$arch")" /s "$(suite_winpath "$dll")" </dev/null >/dev/null 2>&1
+check "Tarsen registered in the session" '"$WINE" "$(suite_regsvr32 "$arch")" /s "$(suite_winpath "$dll")" </dev/null >/dev/null 2>&1'
 "$WINE" notepad.exe </dev/null >/dev/null 2>&1 &
 program_pid=$!
 sleep 2
 check "a program runs in the session" 'kill -0 $program_pid 2>/dev/null'
 output="$("$WINE" "$(suite_cscript "$arch")" //nologo "$(suite_winpath "$script")" </dev/null 2>/dev/null | tr -d '\r')"
 check "WinLogOff returned success" '[[ "$output" == *"returned 0"* ]]'
+# Gone: the same kill -0 that found it running before the call (checked
+# above) no longer finds it.
 ended=no
 for _ in $(seq 200); do
   if ! kill -0 $program_pid 2>/dev/null; then ended=yes; break; fi

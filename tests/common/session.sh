@@ -26,6 +26,25 @@ report_same() {
     diff <(echo "$3") <(echo "$4") | sed 's/^/    /'
   fi
 }
+exits_with() {  # exits_with <code> <command...>
+  local want="$1" got; shift
+  "$@"; got=$?
+  [ "$got" -eq "$want" ] || { echo "exit code $got, not $want"; return 1; }
+}
+# key_absent <key> [reg options]: the key is missing, as a check that fails
+# when reg cannot answer: the same reg, with the same options, must find the
+# key's parent first, and then say "not found" for the key itself (any other
+# failure, an unknown root or a reg that does not run, is no answer).
+key_absent() {
+  local key="$1" out status; shift
+  if ! "$WINE" reg query "${key%\\*}" "$@" >/dev/null 2>&1; then
+    echo "key_absent: reg cannot read ${key%\\*}"
+    return 1
+  fi
+  out="$("$WINE" reg query "$key" "$@" 2>&1)"
+  status=$?
+  [ "$status" -eq 1 ] && grep -q 'Unable to find the specified registry key' <<<"$out"
+}
 # x86_steps <name> [<why the x86 half is needed>]: true when this run
 # includes the x86 half. test.sh sets the scope from tools/x86-probe
 # (SUITE_X86_SCOPE, with its reason); run on its own, a test takes the x86

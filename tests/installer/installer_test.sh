@@ -46,8 +46,21 @@ same_dlls() {  # same_dlls <installed folder (unix)>: both bitnesses as built
     for f in "$root/dist/$arch"/*.dll; do cmp -s "$f" "$1/$arch/$(basename "$f")" || return 1; done
   done
 }
-exits_with() { local want="$1"; shift; "$@"; [ $? -eq "$want" ]; }  # exits_with <code> <command...>
-no_dlls() { ! ls "$1"/x64/*.dll "$1"/x86/*.dll >/dev/null 2>&1; }
+# no_dlls <installed folder (unix)> <a folder above it that is always there>
+# [arch...]: none of the built DLLs is there (in x64 and x86 unless named),
+# where the path is right.
+no_dlls() {
+  local arch f count=0 archs=("${@:3}")
+  [ -d "$2" ] && [[ "$1" == "$2"/* ]] || { echo "no_dlls: no folder $2 above $1"; return 1; }
+  [ ${#archs[@]} -gt 0 ] || archs=(x64 x86)
+  for arch in "${archs[@]}"; do
+    for f in "$root/dist/$arch"/*.dll; do
+      [ -f "$f" ] && count=$((count + 1))
+      [ ! -e "$1/$arch/$(basename "$f")" ] || { echo "no_dlls: $1/$arch/$(basename "$f") is there"; return 1; }
+    done
+  done
+  [ "$count" -gt 0 ]
+}
 # state <step> <machine: installed|absent> <user: installed|absent>: the
 # registry of both views, the files, and CreateObject where the machine's
 # registration exists.
@@ -59,9 +72,9 @@ state() {
     check "$step: registrations machine=$2 user=$3 ($arch view)" probe_says $arch "$m" "$u"
   done
   if [ "$2" = installed ]; then check "$step: all-users files" same_dlls "$machine_unix"
-  else check "$step: no all-users files" no_dlls "$machine_unix"; fi
+  else check "$step: no all-users files" no_dlls "$machine_unix" "$WINEPREFIX/drive_c"; fi
   if [ "$3" = installed ]; then check "$step: per-user files" same_dlls "$user_unix"
-  else check "$step: no per-user files" no_dlls "$user_unix"; fi
+  else check "$step: no per-user files" no_dlls "$user_unix" "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local"; fi
   [ "$2" = installed ] || return 0
   for arch in x64 x86; do
     out="$("$root/tools/run-script" --arch $arch "$root/tests/installer/create_all.vbs" $progids 2>&1 | tr -d '\r')"
@@ -75,6 +88,15 @@ state() {
 run() {
   printf '%s\r\nexit %%errorlevel%%\r\n' "$1" >"$work/run.bat"
   "$WINE" cmd /c "$(suite_winpath "$work/run.bat")"
+}
+# ends_with <code> <Windows command line>: the program's whole exit code,
+# as the batch file sees it (a Unix exit status keeps its low 8 bits only:
+# 3010 would read 194).
+ends_with() {
+  local got
+  printf '%s\r\necho exit code %%errorlevel%%\r\n' "$2" >"$work/code.bat"
+  got="$("$WINE" cmd /c "$(suite_winpath "$work/code.bat")" | tr -d '\r' | sed -n 's/^exit code //p')"
+  [ "$got" = "$1" ] || { echo "exit code '$got', not $1"; return 1; }
 }
 # _?= keeps the uninstaller in place, so that it runs to the end before we go on.
 uninstall() {  # uninstall <folder>
@@ -115,6 +137,91 @@ uninstall "$machine"
 state "all users uninstalled, user stays" absent installed
 uninstall "$user"
 state "user uninstalled" absent absent
+
+# DLLs in use: a host of one bitness holds that bitness's DLLs of an older
+# build loaded while the newer build is installed over it and then
+# uninstalled. What cannot be replaced or removed now waits for the next
+# restart (Wine keeps it in PendingFileRenameOperations, as Windows does),
+# each run says so with exit code 3010, and a restart (wineboot -r) carries
+# it out: the new build in place after the upgrade, nothing after the
+# uninstall.
+session_manager='HKLM\System\CurrentControlSet\Control\Session Manager'
+pending() {  # the operations waiting for the restart, one path a line
+  "$WINE" reg query "$session_manager" /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' |
+    sed -n 's/.*REG_MULTI_SZ *//p' | sed 's/\\0/\n/g' | sed '/^$/d'
+}
+# Each waiting operation names <source> (and the target with "!" in front,
+# for a replacement, or nothing for a removal) under \??\.
+pending_has() { local line; for line; do pending | grep -qixF -- "$line" || return 1; done; }  # pending_has <line>...
+no_pending() {  # nothing waits: reg finds the key and answers "not found" for the value
+  local out
+  "$WINE" reg query "$session_manager" >/dev/null 2>&1 || { echo "no_pending: reg cannot read $session_manager"; return 1; }
+  out="$("$WINE" reg query "$session_manager" /v PendingFileRenameOperations 2>&1)"
+  [ $? -eq 1 ] && grep -q 'Unable to find' <<<"$out"
+}
+same_build() {  # same_build <dist folder> <arch>: the installed DLLs of one bitness are that build's
+  local f
+  for f in "$1/$2"/*.dll; do cmp -s "$f" "$machine_unix/$2/$(basename "$f")" || return 1; done
+}
+old_dist="$work/old"
+for arch in x64 x86; do
+  mkdir -p "$old_dist/$arch"
+  # An older build: the same DLLs with a different tail (the loader ignores it).
+  for f in "$root/dist/$arch"/*.dll; do cp "$f" "$old_dist/$arch/"; printf 'older build' >>"$old_dist/$arch/$(basename "$f")"; done
+done
+old_setup="$work/AutomationComponentSuite-old.exe"
+check "older installer builds" makensis -V2 -DDIST="$old_dist" -DOUTFILE="$old_setup" "$root/installer/suite.nsi"
+
+in_use() {  # in_use <arch>: a host of that bitness holds its DLLs
+  local arch="$1" other=x86 probe="probe_$1" host_pid f name
+  [ "$arch" = x86 ] && other=x64
+  "$WINE" reg delete "$session_manager" /v PendingFileRenameOperations /f >/dev/null 2>&1
+  check "$arch in use: nothing waits for a restart before" no_pending
+  check "$arch in use: silent install of the older build" exits_with 0 "$WINE" "$old_setup" /S /AllUsers "/D=$machine"
+  check "$arch in use: the older build is installed" same_build "$old_dist" "$arch"
+  rm -f "$work/release"
+  : >"$work/hold.out"
+  "$WINE" "${!probe}" hold "$machine\\$arch" "$(suite_winpath "$work")\\release" >"$work/hold.out" 2>&1 &
+  host_pid=$!
+  for _ in $(seq 600); do grep -q '^holding' "$work/hold.out" && break; kill -0 $host_pid 2>/dev/null || break; sleep 0.5; done
+  check "$arch in use: the host holds every $arch DLL ($(tr -d '\r' <"$work/hold.out"))" \
+    grep -qx "holding $(ls "$root/dist/$arch"/*.dll | wc -l)" <(tr -d '\r' <"$work/hold.out")
+
+  check "$arch in use: upgrade ends with exit code 3010 (restart required)" ends_with 3010 "\"$setup_win\" /S /AllUsers /D=$machine"
+  pending | sed "s/^/    pending: /"
+  for f in "$root/dist/$arch"/*.dll; do
+    name="$(basename "$f")"
+    check "$arch in use: $name waits to be replaced" \
+      pending_has "\\??\\$machine\\.update\\$arch\\$name" "!\\??\\$machine\\$arch\\$name"
+    check "$arch in use: the new $name is ready beside it" cmp -s "$f" "$machine_unix/.update/$arch/$name"
+  done
+  check "$arch in use: the held $arch DLLs are still the older build" same_build "$old_dist" "$arch"
+  check "$arch in use: the $other DLLs were replaced at once" same_build "$root/dist" "$other"
+  check "$arch in use: registered after the upgrade" probe_says x64 "$machine" absent
+
+  check "$arch in use: uninstall ends with exit code 3010 (restart required)" \
+    ends_with 3010 "\"$machine\\uninstall.exe\" /S _?=$machine"
+  pending | sed "s/^/    pending: /"
+  for f in "$root/dist/$arch"/*.dll; do
+    name="$(basename "$f")"
+    check "$arch in use: $name waits to be removed" pending_has "\\??\\$machine\\$arch\\$name"
+    check "$arch in use: $name is still there, held" test -f "$machine_unix/$arch/$name"
+  done
+  check "$arch in use: nothing registered after the uninstall" probe_says x64 absent absent
+  check "$arch in use: the $other DLLs are gone at once" no_dlls "$machine_unix" "$WINEPREFIX/drive_c" "$other"
+
+  touch "$work/release"
+  wait $host_pid
+  check "$arch in use: the host ends well" test $? -eq 0
+  check "$arch in use: restart" "$WINE" wineboot -r
+  check "$arch in use: nothing waits after the restart" no_pending
+  check "$arch in use: no DLL left after the restart" no_dlls "$machine_unix" "$WINEPREFIX/drive_c"
+  check "$arch in use: no new DLL left after the restart" no_dlls "$machine_unix/.update" "$WINEPREFIX/drive_c"
+  rm -rf "$machine_unix"
+}
+in_use x64
+# The 32-bit host: each 32-bit program is slow where it is emulated.
+in_use x86
 
 rm -rf "$machine_unix" "$user_unix"
 echo "installer: $passed passed, $failed failed"

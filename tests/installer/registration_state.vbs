@@ -8,6 +8,11 @@ Dim shell, args, view, labels, i, arg, parts
 Set shell = CreateObject("WScript.Shell")
 Set labels = CreateObject("Scripting.Dictionary")
 view = WScript.Arguments(0)
+' "Not there" means something only where the same reads find the standard
+' marshaller's class, which every system has in both views.
+If Read("HKLM\Software\Classes\CLSID\{00020424-0000-0000-C000-000000000046}\InprocServer32\") = "" Then
+  WScript.Echo view & " FAIL the machine's classes cannot be read"
+End If
 For i = 1 To WScript.Arguments.Count - 1
   arg = WScript.Arguments(i)
   If InStr(arg, "=") > 0 Then
@@ -19,10 +24,13 @@ For i = 1 To WScript.Arguments.Count - 1
   End If
 Next
 
+' The value, "" when it or its key is not there (the registry's "not
+' found"), or an error text that matches no expected state.
 Function Read(path)
   On Error Resume Next
   Read = ""
   Read = shell.RegRead(path)
+  If Err.Number <> 0 And Err.Number <> -2147024894 Then Read = "error " & Err.Number
   Err.Clear
 End Function
 
@@ -30,6 +38,8 @@ Function Label(path)
   Dim folder
   Label = "none"
   If path = "" Then Exit Function
+  Label = "other:" & path
+  If InStrRev(path, "\") = 0 Then Exit Function
   folder = LCase(Left(path, InStrRev(path, "\") - 1))
   If labels.Exists(folder) Then Label = labels(folder) Else Label = "other:" & path
 End Function

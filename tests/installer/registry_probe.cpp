@@ -11,9 +11,17 @@
 //     scope: machine | user | user-classes (where the user's class keys point,
 //     when not the installed folder: Wine keeps one view of the user's classes
 //     for both bitnesses, so they name the bitness registered last)
+//   registry_probe short <path>
+//     prints the short (8.3) form of a path, as the platform gives it
+//   registry_probe hold <folder> <release file>
+//     a host that keeps every DLL of the folder loaded, with an instance of
+//     each class alive, until the release file appears; prints "holding <n>"
+//     once they are all loaded (the installer's upgrade and uninstall then
+//     meet DLLs in use, as with a host application that is still running)
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,9 +49,14 @@ struct Classes {
 
   std::wstring path(const std::wstring& key) const { return L"Software\\Classes\\" + key; }
 
+  // Whether the key is there, as an answer of the registry: true, false
+  // for "not found", and a failed check for any other failure.
   bool exists(const std::wstring& key) const {
     frame::RegKey handle;
-    return RegOpenKeyExW(hive, path(key).c_str(), 0, KEY_READ, handle.put()) == ERROR_SUCCESS;
+    const LSTATUS status = RegOpenKeyExW(hive, path(key).c_str(), 0, KEY_READ, handle.put());
+    check(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND,
+          key + L" cannot be read (error " + std::to_wstring(status) + L", " + name + L")");
+    return status == ERROR_SUCCESS;
   }
 
   std::wstring value(const std::wstring& key, const wchar_t* value_name = nullptr) const {
@@ -86,10 +99,17 @@ void probe(const Classes& classes, const std::wstring& folder, const std::wstrin
   const bool present = !installed.empty();
   const std::wstring where = L" (" + classes.name + L")";
   const wchar_t* missing = present ? L" missing" : L" left";
+  // "Not there" means something only where the same hive answers for a key
+  // that is always there (the user's classes root is made by the first
+  // registration for the user).
+  frame::RegKey software;
+  check(RegOpenKeyExW(classes.hive, L"Software", 0, KEY_READ, software.put()) == ERROR_SUCCESS, L"Software not found" + where);
+  int libraries = 0;
   for (const std::wstring& path : dlls_in(folder)) {
     std::wstring why;
     auto library = ServerLibrary::load(path, why);
     if (!library) continue;
+    ++libraries;
     const std::wstring file = path.substr(path.find_last_of(L"\\/") + 1);
     const std::wstring type_library = L"TypeLib\\" + guid_text(library->libid());
     check(classes.exists(type_library) == present, type_library + missing + where);
@@ -116,10 +136,38 @@ void probe(const Classes& classes, const std::wstring& folder, const std::wstrin
               progid + L" is marked safe " + category + where);
     }
   }
+  check(libraries > 0, L"no library in " + folder + where);
   // The uninstaller's entry: the machine's lives in the 64-bit view, seen from either bitness.
   frame::RegKey entry;
-  const bool has_entry = RegOpenKeyExW(classes.hive, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, entry.put()) == ERROR_SUCCESS;
-  check(has_entry == present, L"uninstall entry" + std::wstring(missing) + where);
+  const LSTATUS status = RegOpenKeyExW(classes.hive, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, entry.put());
+  check(status == (present ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND), L"uninstall entry" + std::wstring(missing) + where);
+}
+
+int hold(const std::wstring& folder, const std::wstring& release) {
+  std::vector<std::unique_ptr<ServerLibrary>> libraries;
+  std::vector<frame::ComPtr<IUnknown>> instances;
+  for (const std::wstring& path : dlls_in(folder)) {
+    std::wstring why;
+    auto library = ServerLibrary::load(path, why);
+    if (!library) {
+      printf("hold: %s %s\n", narrow(path).c_str(), narrow(why).c_str());
+      return 1;
+    }
+    for (const ClassInfo& info : library->classes()) {
+      frame::ComPtr<IUnknown> instance;
+      if (FAILED(library->create(info, IID_IUnknown, reinterpret_cast<void**>(instance.put())))) {
+        printf("hold: no instance of %s\n", narrow(info.name).c_str());
+        return 1;
+      }
+      instances.push_back(std::move(instance));
+    }
+    libraries.push_back(std::move(library));
+  }
+  printf("holding %zu\n", libraries.size());
+  fflush(stdout);
+  while (GetFileAttributesW(release.c_str()) == INVALID_FILE_ATTRIBUTES) Sleep(100);
+  instances.clear();
+  return 0;
 }
 
 }  // namespace
@@ -128,6 +176,19 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
     fprintf(stderr, "usage: registry_probe <folder> machine|user|user-classes=<installed folder>|absent...\n");
     return 2;
+  }
+  if (argc == 3 && std::wstring(argv[1]) == L"short") {
+    wchar_t short_path[MAX_PATH] = {};
+    const DWORD length = GetShortPathNameW(argv[2], short_path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return 1;
+    printf("%s\n", narrow(short_path).c_str());
+    return 0;
+  }
+  if (argc == 4 && std::wstring(argv[1]) == L"hold") {
+    CoInitialize(nullptr);
+    const int status = hold(argv[2], argv[3]);
+    CoUninitialize();
+    return status;
   }
   const std::wstring folder = argv[1];
   std::wstring state[3];  // machine, user, user-classes

@@ -20,10 +20,6 @@ for arch in $arches; do
   fi
 done
 # Nothing in the prefix was registered by any of this.
-if "$WINE" reg query 'HKLM\Software\Classes\TypeLib\{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA}' >/dev/null 2>&1; then
-  failed=$((failed + 1)); echo "FAIL Lirrow is registered in the prefix"
-else
-  passed=$((passed + 1))
-fi
+check "Lirrow is not registered in the prefix" key_absent 'HKLM\Software\Classes\TypeLib\{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA}'
 echo "regfree: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -41,13 +41,17 @@ class MessagePump {
   ULONGLONG next_ = 0;
 };
 
+// The platform's path limit counts characters, which a double-byte or UTF-8
+// code page spells in more bytes.
+size_t characters_of(const frame::AnsiText& ansi) { return ansi.wide_until_nul().size(); }
+
 std::wstring with_backslash(std::wstring_view text) { return std::wstring(frame::wide(add_backslash(frame::u16(text)))); }
 
 // A path of the walk opened for its metadata only (no data is read): the
 // directory itself, or with `flags` the link itself rather than its target.
 frame::Handle open_for_metadata(const std::wstring& path, DWORD flags = 0) {
   frame::AnsiText ansi(path);
-  if (!within_path_limit(std::strlen(ansi.c_str()))) return frame::Handle();
+  if (!within_path_limit(characters_of(ansi))) return frame::Handle();
   return frame::Handle(CreateFileA(ansi.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
 }
@@ -82,13 +86,21 @@ class FolderPlace {
   template <class Visit>
   bool list(const std::wstring& path, Visit&& visit) {
     frame::AnsiText pattern(with_backslash(path) + L"*.*");
-    if (!within_path_limit(std::strlen(pattern.c_str()))) return false;
+    if (!within_path_limit(characters_of(pattern))) return false;
     WIN32_FIND_DATAA entry;
     frame::FindHandle listing(FindFirstFileA(pattern.c_str(), &entry));
     if (!listing) return false;
     do {
+      size_t name_bytes = strnlen(entry.cFileName, std::size(entry.cFileName));
+      // A name of up to 255 characters may need more than the record's 260
+      // bytes in a double-byte or UTF-8 code page: the platform cut it, and
+      // the cut name would name another entry (or none). A file still counts
+      // by its listed size; a directory is not walked, like one whose name
+      // the code page lacks.
+      bool cut = name_bytes == std::size(entry.cFileName);
+      if (cut && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
       visit(ListedEntry{entry.dwFileAttributes, entry.nFileSizeHigh, entry.nFileSizeLow,
-                        std::string_view(entry.cFileName, strnlen(entry.cFileName, std::size(entry.cFileName)))});
+                        std::string_view(entry.cFileName, name_bytes)});
     } while (FindNextFileA(listing.get(), &entry));
     return true;
   }
@@ -115,7 +127,7 @@ class FolderPlace {
 // would make the listing a pattern that finds other files).
 double path_size(const std::wstring& path) {
   std::optional<frame::AnsiText> ansi = frame::exact_ansi(path);
-  if (!ansi || !within_path_limit(std::strlen(ansi->c_str()))) return 0;
+  if (!ansi || !within_path_limit(characters_of(*ansi))) return 0;
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(ansi->c_str(), GetFileExInfoStandard, &data)) return 0;
   if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return size_from_halves(data.nFileSizeHigh, data.nFileSizeLow);

@@ -108,7 +108,9 @@ class CodePageNames : public FileMethods {
   void expect_neighbours_intact() {
     EXPECT_EQ(read(at(L"xa.txt")), "same");
     EXPECT_EQ(read(at(L"xb.txt")), "same");
-    if (lacking_made) EXPECT_EQ(read(at(L"x" + lacking + L".txt")), "same");
+    if (lacking_made) {
+      EXPECT_EQ(read(at(L"x" + lacking + L".txt")), "same");
+    }
   }
   VARIANT_BOOL copy(const std::wstring& from, const std::wstring& to) {
     Text source(from), destination(to);
@@ -136,7 +138,9 @@ class CodePageNames : public FileMethods {
 
 TEST_F(CodePageNames, QueriesOfANameThePageLacksFindNothing) {
   std::wstring module = at(L"m" + lacking + L".dll");
-  if (lacking_made) ASSERT_TRUE(CopyFileW(dist_path(L"Corvane.dll").c_str(), module.c_str(), FALSE));
+  if (lacking_made) {
+    ASSERT_TRUE(CopyFileW(dist_path(L"Corvane.dll").c_str(), module.c_str(), FALSE));
+  }
   ASSERT_TRUE(CopyFileW(dist_path(L"Corvane.dll").c_str(), at(L"ma.dll").c_str(), FALSE));
   auto exist = [&](BSTR* path, VARIANT* answer) {
     V_VT(answer) = VT_BOOL;

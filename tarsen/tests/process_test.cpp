@@ -183,8 +183,11 @@ TEST_F(CodePageProcessTest, CommandsThePageCannotHoldAreNotRun) {
   EXPECT_EQ(tarsen->StartAndWait(held_line.put()), S_OK);
   EXPECT_EQ(held_line.text(), L"cmd /c del \"" + at(kept) + L"\"");
   EXPECT_FALSE(exists(kept));
-  for (const auto& name : neighbours)
-    if (name != kept) EXPECT_TRUE(exists(name)) << "a neighbour was deleted";
+  for (const auto& name : neighbours) {
+    if (name != kept) {
+      EXPECT_TRUE(exists(name)) << "a neighbour was deleted";
+    }
+  }
 
   // An applet whose name the page lacks is not started either.
   StringVar applet(L"x" + letters.lacking + L".cpl");

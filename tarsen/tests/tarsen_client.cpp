@@ -46,7 +46,9 @@ void TarsenTest::TearDown() {
 
 PageLetters page_letters() {
   wchar_t expected[16] = {};
-  if (GetEnvironmentVariableW(L"SUITE_EXPECT_ACP", expected, 16)) EXPECT_EQ(GetACP(), std::stoul(expected));
+  if (GetEnvironmentVariableW(L"SUITE_EXPECT_ACP", expected, 16)) {
+    EXPECT_EQ(GetACP(), std::stoul(expected));
+  }
   // 932 and 936 hold a letter whose second byte is a backslash.
   switch (GetACP()) {
     case 1252: return {L"\u00e9", L"\u0416"};

@@ -140,6 +140,27 @@ function(suite_register_for_tests name)
   set_tests_properties(${name}_register PROPERTIES FIXTURES_SETUP ${name}_registered)
 endfunction()
 
+# suite_run_under_locale(<test> <locale>): runs the test with LC_ALL set to
+# <locale> (for example ja_JP.UTF-8), which gives Wine's ANSI code page:
+# ru_RU 1251, ja_JP 932, zh_CN 936, hi_IN 65001 (UTF-8). Wine names Unix files
+# in the locale's character set, so the locale is compiled for the tests (a
+# fixture, once per build) and the C library pointed at it: without it no
+# file outside ASCII could be named.
+function(suite_run_under_locale test locale)
+  string(REGEX MATCH "^[^.]+" language ${locale})
+  set(folder ${CMAKE_BINARY_DIR}/locales)
+  file(MAKE_DIRECTORY ${folder})
+  # One compile per build: fixtures are found by name across folders.
+  get_property(made GLOBAL PROPERTY suite_locale_${language})
+  if(NOT made)
+    set_property(GLOBAL PROPERTY suite_locale_${language} TRUE)
+    add_test(NAME suite_locale_${language} COMMAND localedef -c -i ${language} -f UTF-8 ${folder}/${language}.UTF-8)
+    set_tests_properties(suite_locale_${language} PROPERTIES FIXTURES_SETUP suite_locale_${language})
+  endif()
+  set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED suite_locale_${language})
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT LOCPATH=${folder} LC_ALL=${locale})
+endfunction()
+
 # suite_add_script_test(<test name> <script> [LOCALE <LC_ALL>] [NEEDS <Name>...]):
 # a VBScript or JScript run under cscript; it passes when its summary line
 # reports no failure.

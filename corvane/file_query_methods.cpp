@@ -23,8 +23,8 @@ STDMETHODIMP CorvaneObject::FolderOrFileExist(BSTR* Path, VARIANT_BOOL* result) 
   return run(result, [&] {
     // A name that the code page cannot hold names nothing, and the variable
     // is not written: its "?" would make it a pattern for the caller's next call.
-    if (!frame::exact_ansi(text_of(Path))) return false;
-    return frame::with_ansi(Path, [](char* path) { return PathFileExistsA(path) != FALSE; });
+    std::optional<bool> found = frame::with_exact_ansi(Path, [](char* path) { return PathFileExistsA(path) != FALSE; });
+    return found.value_or(false);
   });
 }
 
@@ -159,8 +159,9 @@ STDMETHODIMP CorvaneObject::GetDllDescription(BSTR* FilePath, BSTR* result) {
     std::optional<AnsiText> path = frame::exact_ansi(text_of(FilePath));
     if (!path) return none;
     // No module has a longer path; the platform's version reader is not safe
-    // with one (it crashed on a 40,000-character path).
-    if (std::strlen(path->c_str()) >= MAX_PATH) return none;
+    // with one (it crashed on a 40,000-character path). The limit counts
+    // characters: in a double-byte or UTF-8 code page the bytes are more.
+    if (path->wide_until_nul().size() >= MAX_PATH) return none;
     DWORD handle = 0;
     DWORD size = GetFileVersionInfoSizeA(path->c_str(), &handle);
     if (size == 0) return none;
@@ -170,10 +171,16 @@ STDMETHODIMP CorvaneObject::GetDllDescription(BSTR* FilePath, BSTR* result) {
     void* value = nullptr;
     UINT length = 0;
     if (!VerQueryValueA(data.data(), value_path.c_str(), &value, &length) || !value) return none;
-    // At most length - 1 characters and a NUL, then cut at the first NUL.
-    AnsiText text = AnsiText::buffer(length, ' ');
-    if (length > 0) lstrcpynA(text.data(), static_cast<const char*>(value), static_cast<int>(length));
-    return text.wide_until_nul();
+    // At most length - 1 characters, then cut at the first NUL. The count is
+    // in characters, which a double-byte or UTF-8 code page may spell in more
+    // bytes: the text is decoded whole (it ends inside the data) and cut as
+    // UTF-16, so no character is split.
+    if (length == 0) return none;
+    const char* bytes = static_cast<const char*>(value);
+    const char* end = data.data() + data.size();
+    size_t room = bytes >= data.data() && bytes < end ? static_cast<size_t>(end - bytes) : length - 1;
+    std::wstring text = AnsiText::decode(std::string_view(bytes, strnlen(bytes, room)));
+    return text.substr(0, length - 1);
   });
 }
 

@@ -41,14 +41,12 @@ class MessagePump {
   ULONGLONG next_ = 0;
 };
 
-std::wstring with_backslash(std::wstring_view text) { return std::wstring(frame::wide(add_backslash(frame::u16(text)))); }
+// The platform's path limit counts characters, which a double-byte or UTF-8
+// code page spells in more bytes; it bounds the walk, whichever entry points
+// it uses.
+size_t characters_of(const frame::AnsiText& ansi) { return ansi.wide_until_nul().size(); }
 
-// The bytes a path takes in the 8-bit code page: the limit of the platform's
-// 8-bit entry points bounds the walk, whichever entry points it uses.
-size_t ansi_length(const std::wstring& path) {
-  int bytes = WideCharToMultiByte(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0, nullptr, nullptr);
-  return bytes > 0 ? static_cast<size_t>(bytes) : path.size();
-}
+std::wstring with_backslash(std::wstring_view text) { return std::wstring(frame::wide(add_backslash(frame::u16(text)))); }
 
 // A path of the walk opened without reading or writing data: a directory to
 // list, or with `flags` a link itself rather than its target.
@@ -81,7 +79,7 @@ class FolderPlace {
     // The same text as the 8-bit listing's pattern: "Z:" alone would name
     // the current directory of the drive, "Z:\" the root.
     std::wstring folder = with_backslash(path);
-    if (!within_path_limit(ansi_length(folder) + 3)) return;  // "*.*"
+    if (!within_path_limit(folder.size() + 3)) return;  // "*.*"
     frame::Handle directory = open_directory(folder, FILE_LIST_DIRECTORY | SYNCHRONIZE);
     if (!directory) return;
     // Each level has its own batch: the recursion lists while this one is read.
@@ -117,7 +115,7 @@ class FolderPlace {
   }
 
   uint32_t reparse_tag(const std::wstring& path) {
-    if (!within_path_limit(ansi_length(path))) return 0;
+    if (!within_path_limit(path.size())) return 0;
     frame::Handle link = open_directory(path, 0, FILE_FLAG_OPEN_REPARSE_POINT);
     FILE_ATTRIBUTE_TAG_INFO info;
     if (!link || !GetFileInformationByHandleEx(link.get(), FileAttributeTagInfo, &info, sizeof info)) return 0;
@@ -145,7 +143,7 @@ class FolderPlace {
 // would make the listing a pattern that finds other files).
 double path_size(const std::wstring& path) {
   std::optional<frame::AnsiText> ansi = frame::exact_ansi(path);
-  if (!ansi || !within_path_limit(std::strlen(ansi->c_str()))) return 0;
+  if (!ansi || !within_path_limit(characters_of(*ansi))) return 0;
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(ansi->c_str(), GetFileExInfoStandard, &data)) return 0;
   if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return size_from_halves(data.nFileSizeHigh, data.nFileSizeLow);

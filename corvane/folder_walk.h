@@ -26,10 +26,11 @@ double size_from_halves(uint32_t high, uint32_t low);
 // The text with "\" appended unless its last character already is one.
 std::u16string add_backslash(std::u16string_view text);
 
-// The 8-bit entry points take at most 259 bytes of path (260 with the NUL);
-// longer paths cannot be read or listed.
+// The 8-bit entry points take at most 259 characters of path (260 with the
+// NUL), whatever number of bytes the code page spells them in; longer paths
+// cannot be read or listed.
 inline constexpr size_t kLongestPath = 259;
-inline bool within_path_limit(size_t ansi_bytes) { return ansi_bytes <= kLongestPath; }
+inline bool within_path_limit(size_t characters) { return characters <= kLongestPath; }
 
 enum class EntryKind {
   Skip,       // "." and ".."

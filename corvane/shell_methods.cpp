@@ -56,9 +56,14 @@ STDMETHODIMP CorvaneObject::ChooseFolder(LONG* hWnd, FolderType* WhereLook, BSTR
     ItemList chosen(SHBrowseForFolderA(&browse));
     if (!chosen) return std::wstring();  // cancelled
 
-    AnsiText path = AnsiText::buffer(MAX_PATH, '\0');
-    SHGetPathFromIDListA(chosen.get(), path.data());
-    return path.wide_until_nul();
+    // The wide form: a chosen folder whose name the code page cannot hold
+    // comes back as it is, never as a "?" text that the caller's next call
+    // would read as a pattern (deleting "C:\\Temp\\?????" recycles every
+    // five-letter name there); and a path of MAX_PATH characters fits
+    // whatever number of bytes the code page needs for it.
+    std::wstring path(MAX_PATH, L'\0');
+    SHGetPathFromIDListW(chosen.get(), path.data());
+    return path.substr(0, path.find(L'\0'));
   });
 }
 
@@ -66,8 +71,7 @@ STDMETHODIMP CorvaneObject::SetCurrentDir(BSTR* dirpath) {
   return run_void([&] {
     // A missing directory changes nothing; nor does a name that the code page
     // cannot hold, and the variable is not written.
-    if (!frame::exact_ansi(text_of(dirpath))) return;
-    frame::with_ansi(dirpath, [](char* path) { return SetCurrentDirectoryA(path); });
+    frame::with_exact_ansi(dirpath, [](char* path) { return SetCurrentDirectoryA(path); });
   });
 }
 

@@ -1,6 +1,8 @@
 // The 8-bit text round trip around the platform's "A" functions: a String goes
 // in through the system ANSI code page (characters it cannot hold become its
-// default character) and comes back through the same code page.
+// default character) and comes back through the same code page. A code page
+// may give a character several bytes (932, 936, UTF-8): buffers are counted
+// in bytes, and counts the platform reports are cut on the 8-bit side.
 #pragma once
 
 #include <windows.h>
@@ -64,6 +66,31 @@ auto with_ansi(BSTR* first, BSTR* second, Call&& call) {
   auto answer = std::forward<Call>(call)(first_copy.data(), second_copy.data());
   assign(first, first_copy.wide());
   assign(second, second_copy.wide());
+  return answer;
+}
+
+// The same for a text that the platform reads as a path, a pattern or a
+// command line: only when the text is exact (exact_ansi) is the call made and
+// the copy written back; otherwise nothing reaches the platform, the caller's
+// variable keeps its text, and the answer is empty.
+template <class Call>
+auto with_exact_ansi(BSTR* variable, Call&& call) -> std::optional<decltype(call(std::declval<char*>()))> {
+  std::optional<AnsiText> copy = exact_ansi(text_of(variable));
+  if (!copy) return std::nullopt;
+  auto answer = std::forward<Call>(call)(copy->data());
+  assign(variable, copy->wide());
+  return answer;
+}
+
+template <class Call>
+auto with_exact_ansi(BSTR* first, BSTR* second, Call&& call)
+    -> std::optional<decltype(call(std::declval<char*>(), std::declval<char*>()))> {
+  std::optional<AnsiText> first_copy = exact_ansi(text_of(first));
+  std::optional<AnsiText> second_copy = exact_ansi(text_of(second));
+  if (!first_copy || !second_copy) return std::nullopt;
+  auto answer = std::forward<Call>(call)(first_copy->data(), second_copy->data());
+  assign(first, first_copy->wide());
+  assign(second, second_copy->wide());
   return answer;
 }
 

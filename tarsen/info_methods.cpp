@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "frame/arguments.h"
-#include "frame/ansi_text.h"
 #include "frame/thread_block.h"
 #include "system_facts.h"
 #include "tarsen_object.h"
@@ -19,12 +18,10 @@ using frame::value_of;
 
 namespace {
 
-using frame::AnsiText;
-
 // Scratch records of this module, one copy per thread: nothing is carried
 // from one call to the next.
 struct Scratch {
-  std::array<char, MAX_PATH + 1> path{};
+  std::array<wchar_t, MAX_PATH + 1> path{};
   MEMORYSTATUSEX memory{};
 };
 FRAME_PER_THREAD Scratch t_scratch{};
@@ -34,6 +31,11 @@ struct TaskMemoryFree {
 };
 using ItemList = std::unique_ptr<ITEMIDLIST, TaskMemoryFree>;
 
+// The folder getters read the wide forms: a path that the code page cannot
+// hold comes back as it is, never as a "?" text that a later call would read
+// as a pattern; and a path of MAX_PATH characters fits its buffer whatever
+// number of bytes the code page needs for it.
+
 // The path of a shell special folder; the empty text when the shell has none.
 std::wstring special_folder_path(int csidl) {
   ITEMIDLIST* raw = nullptr;
@@ -41,22 +43,23 @@ std::wstring special_folder_path(int csidl) {
   ItemList list(raw);
   if (status != S_OK) return {};
   auto& buffer = frame::per_thread(t_scratch).path;
-  buffer.fill('\0');
-  SHGetPathFromIDListA(list.get(), buffer.data());
-  return AnsiText::decode(trim_at_nul(std::string_view(buffer.data(), MAX_PATH)));
+  buffer.fill(L'\0');
+  SHGetPathFromIDListW(list.get(), buffer.data());
+  return std::wstring(frame::wide(trim_at_nul(frame::u16(std::wstring_view(buffer.data(), MAX_PATH)))));
 }
 
 // The Windows, system or temporary directory. A call that wrote nothing into
 // the 256-character buffer gives the empty text.
 std::wstring system_folder_path(FolderSource which) {
-  std::string buffer(256, ' ');
+  std::wstring buffer(256, L' ');
   switch (which) {
-    case FolderSource::Windows: GetWindowsDirectoryA(buffer.data(), 256); break;
-    case FolderSource::System: GetSystemDirectoryA(buffer.data(), 256); break;
-    case FolderSource::Temp: GetTempPathA(256, buffer.data()); break;
+    case FolderSource::Windows: GetWindowsDirectoryW(buffer.data(), 256); break;
+    case FolderSource::System: GetSystemDirectoryW(buffer.data(), 256); break;
+    case FolderSource::Temp: GetTempPathW(256, buffer.data()); break;
     default: return {};
   }
-  return AnsiText::decode(text_before_nul_or_empty(buffer));
+  size_t end = buffer.find(L'\0');
+  return end == std::wstring::npos ? std::wstring() : buffer.substr(0, end);
 }
 
 MemoryReading read_memory() {
@@ -114,21 +117,24 @@ STDMETHODIMP TarsenObject::GetSystemDirs(SystemFolders* Mode, short* Slash, BSTR
 }
 
 STDMETHODIMP TarsenObject::GetComputerName(BSTR* result) {
+  // The names in their wide forms, as the folders: exact, and 255 characters
+  // whatever the code page needs in bytes.
   return run(result, []() -> std::wstring {
-    std::string buffer(255, '\0');
+    std::wstring buffer(255, L'\0');
     DWORD size = 255;
-    if (!GetComputerNameA(buffer.data(), &size)) return {};
-    return AnsiText::decode(trim_at_nul(buffer));
+    if (!::GetComputerNameW(buffer.data(), &size)) return {};
+    return std::wstring(frame::wide(trim_at_nul(frame::u16(buffer))));
   });
 }
 
 STDMETHODIMP TarsenObject::GetUserName(BSTR* result) {
   return run(result, [] {
-    std::string buffer(255, ' ');
+    std::wstring buffer(255, L' ');
     DWORD length = 255;
-    WNetGetUserA(nullptr, buffer.data(), &length);
+    WNetGetUserW(nullptr, buffer.data(), &length);
     // A buffer the call did not write into holds no NUL: no name.
-    return AnsiText::decode(text_before_nul_or_empty(buffer));
+    size_t end = buffer.find(L'\0');
+    return end == std::wstring::npos ? std::wstring() : buffer.substr(0, end);
   });
 }
 

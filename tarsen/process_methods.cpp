@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <optional>
 #include <string>
 
 // The 8-bit forms of the process walk: the platform's headers map these names
@@ -27,7 +28,6 @@ static_assert(sizeof(STARTUPINFOA) == (kIs32Bit ? 68 : 104));
 
 namespace tarsen {
 
-using frame::with_ansi;
 using frame::value_of;
 
 namespace {
@@ -43,9 +43,13 @@ using frame::HostObject;
 }
 
 // Starts a command line without waiting for it; the process and thread
-// handles are closed at once. False when the program cannot be started.
+// handles are closed at once. False when the program cannot be started, and
+// for a command line that the code page cannot hold: its "?" would reach the
+// program (and the files it names) as a pattern.
 bool start_program(std::wstring_view command_line, WORD show) {
-  AnsiText line(command_line);
+  std::optional<AnsiText> exact = frame::exact_ansi(command_line);
+  if (!exact) return false;
+  AnsiText& line = *exact;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -128,13 +132,16 @@ STDMETHODIMP TarsenObject::StartAndWait(BSTR* FilePath) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;  // 68 on x86, 104 on x64
     PROCESS_INFORMATION started{};
-    BOOL created = with_ansi(FilePath, [&](char* command_line) {
+    // A command line that the code page cannot hold is not run: its "?"
+    // would reach the program as a pattern ("del ?????.txt" deletes every
+    // five-letter name), and the variable keeps the caller's text.
+    std::optional<BOOL> created = frame::with_exact_ansi(FilePath, [&](char* command_line) {
       return CreateProcessA(nullptr, command_line, nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
                             &startup, &started);
     });
     frame::Handle process(started.hProcess), thread(started.hThread);
     // Nothing to wait for and no result to report it in: the error says it.
-    if (!created) frame::raise(frame::kFileNotFound);
+    if (!created || !*created) frame::raise(frame::kFileNotFound);
     // The caller's thread blocks here; its messages wait until the program ends.
     WaitForSingleObject(process.get(), INFINITE);
   });
@@ -146,10 +153,13 @@ STDMETHODIMP TarsenObject::GetRegystredFileTypes(IDispatch** Box) {
     frame::RegKey classes;
     RegOpenKeyA(HKEY_CLASSES_ROOT, "", classes.put());
     for (std::int32_t index = 0;; ++index) {
-      std::string buffer(255, ' ');
-      buffer.push_back('\0');
-      if (RegEnumKeyA(classes.get(), static_cast<DWORD>(index), buffer.data(), 255) != ERROR_SUCCESS) break;
-      std::wstring name = AnsiText::decode(trim_at_nul(std::string_view(buffer.data(), 255)));
+      // A key name has up to 255 characters, which a double-byte or UTF-8
+      // code page may need twice or three times as many bytes for: the
+      // 8-bit walk would end at such a key. The wide form also gives names
+      // that the code page cannot hold as they are, not as "?".
+      std::wstring buffer(256, L' ');
+      if (RegEnumKeyW(classes.get(), static_cast<DWORD>(index), buffer.data(), 256) != ERROR_SUCCESS) break;
+      std::wstring name(frame::wide(trim_at_nul(frame::u16(buffer))));
       if (auto extension = extension_of_class_key(frame::u16(name))) {
         frame::Bstr item(lower_case(std::wstring(frame::wide(*extension))));
         box.call(L"AddItem", {HostObject::text_value(item.get())});

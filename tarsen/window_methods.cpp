@@ -14,7 +14,6 @@
 
 namespace tarsen {
 
-using frame::with_ansi;
 using frame::window_of;
 using frame::long_of;
 using frame::value_of;
@@ -33,15 +32,30 @@ void process_pending_messages() {
   }
 }
 
+// Captions travel in their wide forms: a caption that the code page cannot
+// hold is read, found and set as it is, never as a "?" text that names
+// another window (or none).
+
 // The caption of a window: as many characters as its length reports, any
 // the call did not fill staying NUL.
 std::wstring read_window_caption(HWND window) {
   if (!window) return {};
-  int length = GetWindowTextLengthA(window);
+  int length = GetWindowTextLengthW(window);
   if (length <= 0) return {};
-  auto buffer = AnsiText::buffer(static_cast<size_t>(length), '\0');
-  GetWindowTextA(window, buffer.data(), length + 1);
-  return buffer.wide();
+  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+  GetWindowTextW(window, buffer.data(), length + 1);
+  buffer.resize(static_cast<size_t>(length));
+  return buffer;
+}
+
+// The top-level window of exactly this caption. The caller's variable gets
+// its own text back, as the 8-bit round trip gives it for a text the code
+// page holds.
+HWND find_window_by_caption(BSTR* caption) {
+  std::wstring text(frame::text_of(caption));
+  HWND window = FindWindowW(nullptr, text.c_str());
+  frame::assign(caption, text);
+  return window;
 }
 
 // The walk from `start` along its siblings in Z order. Everything it needs
@@ -87,11 +101,11 @@ STDMETHODIMP TarsenObject::ChangeDisplayResolution(float* Width, float* Height, 
 
 STDMETHODIMP TarsenObject::ChangeWindowCaption(BSTR* OldCaption, BSTR* NewCaption, VARIANT_BOOL* result) {
   return run(result, [&] {
-    HWND window = with_ansi(OldCaption, [](char* caption) { return FindWindowA(nullptr, caption); });
+    HWND window = find_window_by_caption(OldCaption);
     if (!window) return false;
-    with_ansi(NewCaption, [&](char* caption) {
-      return SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption));
-    });
+    std::wstring caption(frame::text_of(NewCaption));
+    SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()));
+    frame::assign(NewCaption, caption);
     return true;
   });
 }
@@ -108,7 +122,7 @@ STDMETHODIMP TarsenObject::GetWindowHandle(BSTR* PartOfCaption, long* hWnd, long
 
 STDMETHODIMP TarsenObject::DisableWindow(BSTR* Caption, long* Mode, VARIANT_BOOL* result) {
   return run(result, [&] {
-    HWND window = with_ansi(Caption, [](char* caption) { return FindWindowA(nullptr, caption); });
+    HWND window = find_window_by_caption(Caption);
     // No window of that caption: nothing to enable or disable, and no success.
     if (!window) return false;
     EnableWindow(window, value_of(Mode) != 0);

@@ -5,7 +5,6 @@
 
 #include "error_report.h"
 #include "frame/arguments.h"
-#include "frame/ansi_text.h"
 #include "frame/host_object.h"
 #include "gradient_per_thread.h"
 #include "pointer_math.h"
@@ -156,13 +155,18 @@ STDMETHODIMP VelmoraObject::OnTop(LONG* hWnd, VARIANT_BOOL* Mode) {
   });
 }
 
-// Caption and Title go through the 8-bit round trip and come back into the
-// caller's variables, also when the box could not be shown.
+// Caption and Title are shown through the wide form, exactly as given: the
+// 8-bit form would show a character that the code page lacks as "?" and
+// write the "?" back into the caller's variable. Each variable gets its own
+// text back (what the 8-bit round trip gives for a text the page holds), also
+// when the box could not be shown.
 STDMETHODIMP VelmoraObject::MsgBoxPlus(LONG* hWnd, BSTR* Caption, BSTR* Title, LONG* wType, LONG* result) {
   return run(result, [&] {
-    const int pressed = frame::with_ansi(Caption, Title, [&](char* caption, char* title) {
-      return MessageBoxA(frame::window_of(value_of(hWnd)), caption, title, static_cast<UINT>(value_of(wType)));
-    });
+    std::wstring caption(frame::text_of(Caption)), title(frame::text_of(Title));
+    const int pressed =
+        MessageBoxW(frame::window_of(value_of(hWnd)), caption.c_str(), title.c_str(), static_cast<UINT>(value_of(wType)));
+    frame::assign(Caption, caption);
+    frame::assign(Title, title);
     return static_cast<long>(pressed);
   });
 }

@@ -75,6 +75,16 @@ TEST_F(ShellMethods, ChooseFolderConfirmed) {
     EXPECT_TRUE(watcher.seen());
   }
   {
+    // A folder whose name the code page lacks (a Cyrillic and a CJK letter
+    // under 1252) comes back as it is, not as a "?" pattern.
+    std::wstring odd = folder + L"\\p\u0416\u8868";
+    ASSERT_TRUE(CreateDirectoryW(odd.c_str(), nullptr));
+    DialogWatcher watcher(select(odd, L"p\u0416\u8868"));
+    EXPECT_EQ(choose(0, CSIDL_DESKTOP), odd);
+    watcher.stop();
+    EXPECT_TRUE(watcher.seen());
+  }
+  {
     DialogWatcher watcher(select(L"C:\\", L"C:"));
     EXPECT_EQ(choose(0, CSIDL_DRIVES), L"C:\\");  // a drive keeps its backslash
     watcher.stop();

@@ -331,19 +331,40 @@ TEST_F(DispatchTest, ArraysAndVariantsByReference) {
   EXPECT_EQ(small.type(), VT_EMPTY);
 }
 
+// Runs once per code page (the frame_codepage_* runs). A character the page
+// lacks becomes its default character, not a look-alike, and the count is
+// in bytes: the double-byte pages and UTF-8 spell a letter in two or three.
 TEST_F(DispatchTest, EightBitRoundTripReachesTheCallersVariable) {
-  Variant text;
-  V_VT(text.get()) = VT_BSTR;
-  // A Cyrillic letter and a Latin letter with macron the Western code page
-  // lacks: both become its default character, not a look-alike.
-  V_BSTR(text.get()) = SysAllocString(L"a\x0434z\x0101");
-  Call call;
-  invoke(call, kAnsi, {by_ref(text.get())});
-  ASSERT_EQ(call.status, S_OK);
-  if (GetACP() == 1252) {
-    EXPECT_STREQ(V_BSTR(text.get()), L"a?z?");
+  wchar_t expected_page[16] = {};
+  if (GetEnvironmentVariableW(L"SUITE_EXPECT_ACP", expected_page, 16)) {
+    ASSERT_EQ(GetACP(), std::stoul(expected_page));
   }
-  EXPECT_EQ(V_I4(call.result.get()), 4);
+  // A Cyrillic letter, a Latin letter with macron, a CJK letter whose second
+  // byte in 932 is a backslash, and a Hangul letter.
+  const wchar_t* text = L"a\x0434z\x0101\x8868\xD55C";
+  struct Case {
+    UINT page;
+    const wchar_t* back;
+    long bytes;
+  };
+  const Case cases[] = {{1252, L"a?z???", 6},
+                        {1251, L"a\x0434z???", 6},
+                        {932, L"a\x0434z?\x8868?", 8},
+                        {936, L"a\x0434z\x0101\x8868?", 9},
+                        {CP_UTF8, text, 12}};
+  const Case* expected = nullptr;
+  for (const Case& c : cases)
+    if (c.page == GetACP()) expected = &c;
+  ASSERT_NE(expected, nullptr) << "no case for code page " << GetACP();
+
+  Variant variable;
+  V_VT(variable.get()) = VT_BSTR;
+  V_BSTR(variable.get()) = SysAllocString(text);
+  Call call;
+  invoke(call, kAnsi, {by_ref(variable.get())});
+  ASSERT_EQ(call.status, S_OK);
+  EXPECT_STREQ(V_BSTR(variable.get()), expected->back);
+  EXPECT_EQ(V_I4(call.result.get()), expected->bytes);
 }
 
 }  // namespace

@@ -142,6 +142,59 @@ TEST_F(DiskTest, LabelSetAndSeenByANewProcess) {
   EXPECT_EQ(done, VARIANT_FALSE) << "a label the platform refuses";
 }
 
+// Runs once per code page (the CodePage* runs). A root path or a label that
+// the code page cannot hold is refused: every method answers as for a failing
+// call, the caller's variables keep their texts, and no "?" label is written.
+using CodePageDiskTest = TarsenTest;
+
+TEST_F(CodePageDiskTest, RootsAndLabelsThePageCannotHoldAreRefused) {
+  PageLetters letters = page_letters();
+  TestDrive drive("1234abcd");
+  ASSERT_TRUE(drive.defined());
+  std::wstring odd_root = L"T:\\" + letters.lacking + L"\\";
+  EXPECT_EQ(serial(tarsen.get(), odd_root.c_str()), L"0000-0000");
+  for (LONG which : {DSerial, DLabel, DType}) {
+    StringVar root(odd_root);
+    auto dtype = static_cast<DiskInfo>(which);
+    VARIANT result;
+    VariantInit(&result);
+    EXPECT_EQ(tarsen->DisksInfo(root.put(), &dtype, &result), S_OK);
+    EXPECT_EQ(std::wstring(frame::text_of(V_BSTR(&result))), which == DSerial ? L"0" : L"") << which;
+    VariantClear(&result);
+    EXPECT_EQ(root.text(), odd_root);
+  }
+  StringVar root(odd_root);
+  short code = 9;
+  EXPECT_EQ(tarsen->DriveType(root.put(), &code), S_OK);
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(root.text(), odd_root);
+
+  std::wstring odd_label = L"L" + letters.lacking + L"x";
+  StringVar drive_root(L"T:\\"), label(odd_label);
+  VARIANT_BOOL done = 7;
+  EXPECT_EQ(tarsen->SetDiskLabel(drive_root.put(), label.put(), &done), S_OK);
+  EXPECT_EQ(done, VARIANT_FALSE);
+  EXPECT_EQ(label.text(), odd_label);
+  EXPECT_FALSE(std::filesystem::exists(std::string(VOLUME_DIR) + "/.windows-label")) << "a label was written";
+
+  // A label the page holds, in 932 and 936 with a second byte that is a
+  // backslash, is set and read back as it is.
+  std::wstring kept_label = L"L" + letters.held + L"x";
+  StringVar kept(kept_label);
+  EXPECT_EQ(tarsen->SetDiskLabel(drive_root.put(), kept.put(), &done), S_OK);
+  EXPECT_EQ(done, VARIANT_TRUE);
+  EXPECT_EQ(kept.text(), kept_label);
+  ASSERT_TRUE(define_drive(L't', VOLUME_DIR));
+  EXPECT_EQ(info(tarsen.get(), L"T:\\", DLabel), kept_label);
+
+  // A label that the page lacks, set by another program, is read as it is.
+  if (letters.lacking_nameable) {
+    ASSERT_TRUE(SetVolumeLabelW(L"T:\\", odd_label.c_str()));
+    ASSERT_TRUE(define_drive(L't', VOLUME_DIR));
+    EXPECT_EQ(info(tarsen.get(), L"T:\\", DLabel), odd_label);
+  }
+}
+
 TEST_F(DiskTest, DriveTypes) {
   struct Case { const wchar_t* root; short code; };
   const Case cases[] = {{L"C:\\", 2}, {L"Q:\\", 0}, {L"", 0}};

@@ -60,6 +60,25 @@ TEST_F(InfoTest, SystemDirectoriesAndModesThatAreNoMember) {
     for (short slash : {1, 0, -1}) EXPECT_EQ(system_dirs(tarsen.get(), mode, slash), L"") << mode << " " << slash;
 }
 
+// Runs once per code page (the CodePage* runs). A folder path comes back
+// as it is: never as a "?" text where the code page lacks a letter of it,
+// and never cut or lost where it takes more bytes than characters.
+using CodePageInfoTest = TarsenTest;
+
+TEST_F(CodePageInfoTest, FolderPathsComeBackExactly) {
+  PageLetters letters = page_letters();
+  wchar_t previous[MAX_PATH] = {};
+  DWORD had = GetEnvironmentVariableW(L"TMP", previous, MAX_PATH);
+  // 200 characters: in a double-byte or UTF-8 code page more than the 256
+  // bytes an 8-bit buffer would have.
+  for (std::wstring name : {L"C:\\t" + letters.lacking, L"C:\\" + std::wstring(200, letters.held[0])}) {
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TMP", name.c_str()));
+    EXPECT_EQ(system_dirs(tarsen.get(), 16, 0), name + L"\\") << name.size();
+    EXPECT_EQ(system_dirs(tarsen.get(), 16, 1), name + L"\\\\") << name.size();
+  }
+  SetEnvironmentVariableW(L"TMP", had ? previous : nullptr);
+}
+
 TEST_F(InfoTest, WindowsTypeStateAndUptime) {
   short type = -5;
   EXPECT_EQ(tarsen->WindowsType(&type), S_OK);

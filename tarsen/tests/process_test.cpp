@@ -147,6 +147,74 @@ TEST_F(ProcessTest, ApletShellStartsTheControlPanelRunner) {
   EXPECT_EQ(name.text(), L"tarsen_no_such_applet.cpl");
 }
 
+// Runs once per code page (the CodePage* runs). A command line reaches the
+// program as 8-bit text: a letter that the code page lacks would reach it as
+// "?", and "del a?cde.txt" deletes every name of that shape. Such a command
+// is not run at all; the caller's variable keeps its text.
+using CodePageProcessTest = TarsenTest;
+
+TEST_F(CodePageProcessTest, CommandsThePageCannotHoldAreNotRun) {
+  PageLetters letters = page_letters();
+  std::wstring folder = temp_file(L"tarsen_commands");
+  CreateDirectoryW(folder.c_str(), nullptr);
+  auto at = [&](const std::wstring& name) { return folder + L"\\" + name; };
+  auto make = [&](const std::wstring& name) {
+    HANDLE file = CreateFileW(at(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE) << "cannot make the test file";
+    CloseHandle(file);
+  };
+  auto exists = [&](const std::wstring& name) { return GetFileAttributesW(at(name).c_str()) != INVALID_FILE_ATTRIBUTES; };
+  std::wstring odd = L"a" + letters.lacking + L"cde.txt", kept = L"a" + letters.held + L"cde.txt";
+  std::vector<std::wstring> neighbours = {L"abcde.txt", L"azcde.txt", L"keep1.txt", kept};
+  if (letters.lacking_nameable) neighbours.push_back(odd);
+  for (const auto& name : neighbours) make(name);
+
+  // Deleting the name the page lacks: refused as a program that cannot be
+  // started (error 53), and every file is still there.
+  std::wstring command = L"cmd /c del \"" + at(odd) + L"\"";
+  StringVar line(command);
+  EXPECT_EQ(tarsen->StartAndWait(line.put()), static_cast<HRESULT>(0x800A0035));
+  EXPECT_EQ(line.text(), command);
+  for (size_t i = 0; i < neighbours.size(); ++i) EXPECT_TRUE(exists(neighbours[i])) << "file " << i << " deleted";
+
+  // The name the page holds (in 932 and 936 a letter whose second byte is a
+  // backslash) is deleted, and nothing else.
+  StringVar held_line(L"cmd /c del \"" + at(kept) + L"\"");
+  EXPECT_EQ(tarsen->StartAndWait(held_line.put()), S_OK);
+  EXPECT_EQ(held_line.text(), L"cmd /c del \"" + at(kept) + L"\"");
+  EXPECT_FALSE(exists(kept));
+  for (const auto& name : neighbours) {
+    if (name != kept) {
+      EXPECT_TRUE(exists(name)) << "a neighbour was deleted";
+    }
+  }
+
+  // An applet whose name the page lacks is not started either.
+  StringVar applet(L"x" + letters.lacking + L".cpl");
+  EXPECT_EQ(tarsen->ApletShell(applet.put()), static_cast<HRESULT>(0x800A0035));
+  EXPECT_EQ(applet.text(), L"x" + letters.lacking + L".cpl");
+
+  for (const auto& name : neighbours) DeleteFileW(at(name).c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
+// Extension keys are listed as they are named, also where the code page
+// lacks a letter of the name or spells it in two bytes.
+TEST_F(CodePageProcessTest, ExtensionsComeBackExactly) {
+  page_letters();
+  const wchar_t* key = L".TARSEN\u0416\u8868\u00e9";
+  HKEY created = nullptr;
+  ASSERT_EQ(RegCreateKeyW(HKEY_CLASSES_ROOT, key, &created), ERROR_SUCCESS);
+  RegCloseKey(created);
+  ListBoxDouble box;
+  IDispatch* object = &box;
+  EXPECT_EQ(tarsen->GetRegystredFileTypes(&object), S_OK);
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
+  auto shown = box.shown();
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), L"tarsen\u0436\u8868\u00e9"), 1);
+  EXPECT_GT(shown.size(), 10u);
+}
+
 // Keys under the classes root, removed again when the test ends.
 class ClassesKeys {
  public:

@@ -44,6 +44,22 @@ void TarsenTest::TearDown() {
   CoUninitialize();
 }
 
+PageLetters page_letters() {
+  wchar_t expected[16] = {};
+  if (GetEnvironmentVariableW(L"SUITE_EXPECT_ACP", expected, 16)) {
+    EXPECT_EQ(GetACP(), std::stoul(expected));
+  }
+  // 932 and 936 hold a letter whose second byte is a backslash.
+  switch (GetACP()) {
+    case 1252: return {L"\u00e9", L"\u0416"};
+    case 1251: return {L"\u0416", L"\u00e9"};
+    case 932: return {L"\u8868", L"\uD55C"};
+    case 936: return {L"\u4E57", L"\uD55C"};
+    case CP_UTF8: return {L"\u0416", L"\xD800", false};
+    default: ADD_FAILURE() << "no letters for code page " << GetACP(); return {L"e", L"e"};
+  }
+}
+
 std::wstring from_ansi(std::string_view bytes) {
   std::wstring result(bytes.size(), L'\0');
   int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), result.data(),

@@ -50,6 +50,17 @@ class TarsenTest : public testing::Test {
   frame::ComPtr<_Tarsen> tarsen;
 };
 
+// A letter that the running ANSI code page holds and one it lacks (a
+// character that would reach the platform as "?"), for the tests that run
+// once per code page; `lacking_nameable` is false where the lacking one (a
+// lone surrogate under UTF-8) cannot be part of a file name. Fails the test
+// when the code page is not the one the runner set up (SUITE_EXPECT_ACP).
+struct PageLetters {
+  std::wstring held, lacking;
+  bool lacking_nameable = true;
+};
+PageLetters page_letters();
+
 // The text that one platform string (ANSI bytes) reads as.
 std::wstring from_ansi(std::string_view bytes);
 

@@ -171,8 +171,10 @@ TEST_F(WindowActionsTest, MsgBoxPlusPassesTheButtonPressedAndWritesTextsBack) {
   for (int answer : {IDYES, IDNO}) {
     BoxWatcher watcher(answer);
     LONG handle = owner.as_long();
-    frame::Bstr caption(L"Continue? \x0416");  // a letter the Western code page cannot hold
-    frame::Bstr title(L"Question");
+    // Letters the Western code page cannot hold are shown as they are, not
+    // as "?", and the variables keep them.
+    frame::Bstr caption(L"Continue? \x0416");
+    frame::Bstr title(L"Question \x8868");
     BSTR caption_variable = caption.release(), title_variable = title.release();
     LONG style = MB_YESNO;
     LONG pressed = 0;
@@ -180,11 +182,11 @@ TEST_F(WindowActionsTest, MsgBoxPlusPassesTheButtonPressedAndWritesTextsBack) {
     EXPECT_EQ(pressed, answer);
     auto boxes = watcher.boxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, L"Question");
-    EXPECT_EQ(boxes[0].text, L"Continue? ?");
+    EXPECT_EQ(boxes[0].title, L"Question \x8868");
+    EXPECT_EQ(boxes[0].text, L"Continue? \x0416");
     EXPECT_EQ(boxes[0].owner, owner.get());
-    EXPECT_EQ(std::wstring(frame::text_of(caption_variable)), L"Continue? ?");
-    EXPECT_EQ(std::wstring(frame::text_of(title_variable)), L"Question");
+    EXPECT_EQ(std::wstring(frame::text_of(caption_variable)), L"Continue? \x0416");
+    EXPECT_EQ(std::wstring(frame::text_of(title_variable)), L"Question \x8868");
     SysFreeString(caption_variable);
     SysFreeString(title_variable);
   }

@@ -161,6 +161,27 @@ function(suite_run_under_locale test locale)
   set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT LOCPATH=${folder} LC_ALL=${locale})
 endfunction()
 
+# suite_add_codepage_runs(<program> <test prefix> <gtest filter>
+#   PAGES <number>:<language>... [FIXTURES <fixture>...]): the program's tests
+# that match the filter once more under each code page (Wine takes it from
+# the locale), as <test prefix>_<number>_test; each run checks that it got the
+# page it asked for (SUITE_EXPECT_ACP).
+function(suite_add_codepage_runs program prefix filter)
+  cmake_parse_arguments(arg "" "" "PAGES;FIXTURES" ${ARGN})
+  foreach(page ${arg_PAGES})
+    string(REPLACE ":" ";" page ${page})
+    list(GET page 0 number)
+    list(GET page 1 language)
+    set(test ${prefix}_${number}_test)
+    add_test(NAME ${test} COMMAND ${program} --gtest_brief=1 --gtest_filter=${filter})
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT SUITE_EXPECT_ACP=${number})
+    if(arg_FIXTURES)
+      set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED ${arg_FIXTURES})
+    endif()
+    suite_run_under_locale(${test} ${language}.UTF-8)
+  endforeach()
+endfunction()
+
 # suite_add_script_test(<test name> <script> [LOCALE <LC_ALL>] [NEEDS <Name>...]):
 # a VBScript or JScript run under cscript; it passes when its summary line
 # reports no failure.

@@ -105,9 +105,6 @@ suite_syswow64() { echo "$WINEPREFIX/drive_c/windows/syswow64"; }
 suite_regsvr32() { [ "$1" = x86 ] && echo 'C:\windows\syswow64\regsvr32.exe' || echo regsvr32; }
 suite_cscript() { [ "$1" = x86 ] && echo 'C:\windows\syswow64\cscript.exe' || echo cscript; }
 
-# What the 32-bit side can do here (tools/x86-probe): native, emulated or none.
-suite_x86_mode() { "$SUITE_ROOT/tools/x86-probe" --mode; }
-
 # The bitnesses whose timings mean something here: x86 only where the kernel
 # runs 32-bit programs itself (emulated timings say nothing about ours).
 # Prints the list; says on stderr why x86 is left out.

@@ -216,6 +216,50 @@ std::wstring default_value(const std::wstring& key) {
   return value;
 }
 
+// Counts the shell's notices of association changes to a window of this
+// thread; the notices arrive while the thread's messages are pumped.
+class AssociationNotices {
+ public:
+  AssociationNotices() {
+    WNDCLASSW kind{};
+    kind.lpfnWndProc = &AssociationNotices::on_message;
+    kind.hInstance = GetModuleHandleW(nullptr);
+    kind.lpszClassName = L"CorvaneAssociationNotices";
+    RegisterClassW(&kind);
+    window_ = CreateWindowExW(0, kind.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, kind.hInstance, nullptr);
+    SHChangeNotifyEntry everything{nullptr, TRUE};
+    id_ = SHChangeNotifyRegister(window_, SHCNRF_ShellLevel | SHCNRF_InterruptLevel, SHCNE_ASSOCCHANGED, kNotice, 1,
+                                 &everything);
+    count_ = 0;
+  }
+  ~AssociationNotices() {
+    if (id_) SHChangeNotifyDeregister(id_);
+    DestroyWindow(window_);
+  }
+  bool listening() const { return id_ != 0; }
+  // The notices that came, waiting up to a second for the first.
+  int received() {
+    for (int i = 0; i < 20 && count_ == 0; ++i) {
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+      Sleep(50);
+    }
+    int received = count_;
+    count_ = 0;
+    return received;
+  }
+
+ private:
+  static constexpr UINT kNotice = WM_APP + 7;
+  static LRESULT CALLBACK on_message(HWND window, UINT message, WPARAM first, LPARAM second) {
+    if (message == kNotice && (second & SHCNE_ASSOCCHANGED)) ++count_;
+    return DefWindowProcW(window, message, first, second);
+  }
+  static inline int count_ = 0;
+  HWND window_ = nullptr;
+  ULONG id_ = 0;
+};
+
 class FileAssociation : public ShellMethods {
  protected:
   void TearDown() override {
@@ -240,6 +284,17 @@ TEST_F(FileAssociation, ThreeKeysReadBack) {
   // Written again: the values are overwritten, nothing else changes.
   EXPECT_EQ(associate(L"cvtest", L"CorvaneEditor", L"C:\\Other Tools\\ed2.exe"), std::make_pair(S_OK, VARIANT_TRUE));
   EXPECT_EQ(default_value(L"CorvaneEditor\\shell\\open\\command"), L"C:\\Other Tools\\ed2.exe %1");
+}
+
+// Explorer and the open dialogs cache associations: a change is announced,
+// and a call that wrote nothing announces nothing.
+TEST_F(FileAssociation, TheShellIsToldOfAChange) {
+  AssociationNotices notices;
+  ASSERT_TRUE(notices.listening());
+  EXPECT_EQ(associate(L"cvtest", L"CorvaneEditor", L"C:\\Tools\\ed.exe"), std::make_pair(S_OK, VARIANT_TRUE));
+  EXPECT_GE(notices.received(), 1);
+  EXPECT_EQ(associate(L"cvtest", L"", L"x.exe"), std::make_pair(S_OK, VARIANT_FALSE));
+  EXPECT_EQ(notices.received(), 0);
 }
 
 TEST_F(FileAssociation, ADotGivenMakesTwoDots) {

@@ -84,7 +84,8 @@ struct Report {
 };
 
 // Through the file operation object; nothing (and nothing done) where the
-// platform does not offer it in full.
+// platform does not offer it: no such object, or a stub of it that answers
+// "not implemented" (Wine 8). Any other failure sends nothing.
 std::optional<Report> through_file_operation(const std::vector<std::wstring>& items, bool confirm) {
   BinOnlySink sink;  // outlives the operation, which holds it until released
   frame::ComPtr<IFileOperation> operation;
@@ -96,20 +97,19 @@ std::optional<Report> through_file_operation(const std::vector<std::wstring>& it
   DWORD flags = FOF_ALLOWUNDO | FOFX_RECYCLEONDELETE;
   if (!confirm) flags |= FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
   DWORD cookie = 0;
-  if (FAILED(operation->SetOperationFlags(flags)) || FAILED(operation->Advise(&sink, &cookie)))
-    return std::nullopt;
+  HRESULT status = operation->SetOperationFlags(flags);
+  if (SUCCEEDED(status)) status = operation->Advise(&sink, &cookie);
+  if (status == E_NOTIMPL) return std::nullopt;
+  if (FAILED(status)) return Report{};
   for (const std::wstring& path : items) {
     frame::ComPtr<IShellItem> item;
-    if (FAILED(SHCreateItemFromParsingName(path.c_str(), nullptr, IID_IShellItem,
-                                           reinterpret_cast<void**>(item.put()))) ||
-        FAILED(operation->DeleteItem(item.get(), nullptr))) {
-      operation->Unadvise(cookie);
-      return std::nullopt;
-    }
+    status = SHCreateItemFromParsingName(path.c_str(), nullptr, IID_IShellItem, reinterpret_cast<void**>(item.put()));
+    if (SUCCEEDED(status)) status = operation->DeleteItem(item.get(), nullptr);
+    if (FAILED(status)) break;
   }
-  HRESULT performed = operation->PerformOperations();
+  if (SUCCEEDED(status)) status = operation->PerformOperations();
   operation->Unadvise(cookie);
-  if (performed == E_NOTIMPL) return std::nullopt;
+  if (status == E_NOTIMPL) return std::nullopt;
   return Report{sink.refused(), sink.deleted_for_good()};
 }
 

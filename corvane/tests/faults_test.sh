@@ -176,17 +176,14 @@ moved z/small2.bin q/d/fresh.bin
 copied z/small3.bin q/d/copied.bin
 moved z/ro-source.bin q/d/from-ro.bin
 sed -i '\#^q/d/recycled.bin #d' "$expected"
-# The recycled file is in the bin, whole (the bin keeps the name, or adds a
-# suffix to it).
+# The recycled file is in the bin whole, under its name (with a suffix or not).
 trash="$HOME/.local/share/Trash/files"
-want_hash="$(line_of q/d/recycled.bin | cut -d' ' -f4)"
 in_bin=no
 for f in "$trash"/recycled.bin*; do
-  [ -f "$f" ] && [ "$(sha256sum <"$f" | cut -c1-16)" = "$want_hash" ] && in_bin=yes
+  [ -f "$f" ] && [ "$(sha256sum <"$f" | cut -c1-16)" = "$(line_of q/d/recycled.bin | cut -d' ' -f4)" ] && in_bin=yes
 done
 check "the file recycled from Q: is in the bin whole" [ "$in_bin" = yes ]
-# The bin's copies, and what the platform left there of the read-only file
-# it could not move (a copy without a record), are not kept.
+# Not kept: the bin's copies, and the platform's stray copy of the read-only file.
 rm -f "$trash"/recycled.bin* "$trash"/ro-recycle.bin* "$trash"/../info/recycled.bin*.trashinfo
 # CopyFiles over an existing file keeps the platform's copy: what it leaves
 # of keep2.bin (by then small1.bin's content) after running out of room is

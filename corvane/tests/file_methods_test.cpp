@@ -588,10 +588,9 @@ TEST_F(RecycleBin, ConfirmationOnlyWhenAsked) {
   EXPECT_FALSE(exists(at(L"unasked.txt")));
 }
 
-// A folder with a file held open inside, sent without the user's question:
-// no dialog of any kind (an "in use" box would hang an unattended script),
-// and the answer says where the folder is. Windows refuses to move such a
-// folder (False, all in place); Wine moves it to the bin whole (True).
+// A folder with a file held open inside, sent unasked: no dialog of any kind
+// (an "in use" box would hang a script), and the answer says where the folder
+// is: in place on Windows (False), in the bin under Wine (True).
 TEST_F(RecycleBin, AFolderWithAHeldFileShowsNoDialog) {
   // An earlier run's folder in the bin would give this one another name.
   auto forget = [&] {

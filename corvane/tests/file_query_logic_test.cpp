@@ -107,16 +107,11 @@ TEST(FileErrors, TheHostsNumbers) {
   for (auto [platform, runtime] : cases) EXPECT_EQ(runtime_error_for(platform), runtime) << platform;
 }
 
-// The recycle verdict: every combination of what was seen before and after
-// and what the shell reported. Only an item that is gone and was not
-// reported deleted for good counts as recycled; an item still in its place
-// is never True, whatever was reported.
+// The recycle verdict over what was seen before and after and what the shell
+// reported: an item still in its place is never True, whatever was reported.
 TEST(RecycleVerdict, TrueOnlyWhenTheItemLeftForTheBin) {
   using O = RecycleOutcome;
-  struct Case {
-    bool before, after, refused, for_good;
-    O outcome;
-  };
+  struct Case { bool before, after, refused, for_good; O outcome; };
   const Case cases[] = {
       {false, false, false, false, O::absent},        {false, true, false, false, O::absent},
       {false, false, true, true, O::absent},          {true, false, false, false, O::recycled},

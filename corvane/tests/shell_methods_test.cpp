@@ -9,6 +9,8 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <utility>
+
 namespace {
 
 using namespace corvane_test;
@@ -216,49 +218,22 @@ std::wstring default_value(const std::wstring& key) {
   return value;
 }
 
-// Counts the shell's notices of association changes to a window of this
-// thread; the notices arrive while the thread's messages are pumped.
-class AssociationNotices {
- public:
-  AssociationNotices() {
-    WNDCLASSW kind{};
-    kind.lpfnWndProc = &AssociationNotices::on_message;
-    kind.hInstance = GetModuleHandleW(nullptr);
-    kind.lpszClassName = L"CorvaneAssociationNotices";
-    RegisterClassW(&kind);
-    window_ = CreateWindowExW(0, kind.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, kind.hInstance, nullptr);
-    SHChangeNotifyEntry everything{nullptr, TRUE};
-    id_ = SHChangeNotifyRegister(window_, SHCNRF_ShellLevel | SHCNRF_InterruptLevel, SHCNE_ASSOCCHANGED, kNotice, 1,
-                                 &everything);
-    count_ = 0;
+// The shell's notices of association changes to a window of this thread,
+// which arrive while the thread's messages are pumped.
+int association_notices = 0;
+LRESULT CALLBACK count_notices(HWND window, UINT message, WPARAM first, LPARAM second) {
+  if (message == WM_APP && (second & SHCNE_ASSOCCHANGED)) ++association_notices;
+  return DefWindowProcW(window, message, first, second);
+}
+// The notices that came, waiting up to a second for the first.
+int notices_received() {
+  for (int i = 0; i < 20 && association_notices == 0; ++i) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(50);
   }
-  ~AssociationNotices() {
-    if (id_) SHChangeNotifyDeregister(id_);
-    DestroyWindow(window_);
-  }
-  bool listening() const { return id_ != 0; }
-  // The notices that came, waiting up to a second for the first.
-  int received() {
-    for (int i = 0; i < 20 && count_ == 0; ++i) {
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-      Sleep(50);
-    }
-    int received = count_;
-    count_ = 0;
-    return received;
-  }
-
- private:
-  static constexpr UINT kNotice = WM_APP + 7;
-  static LRESULT CALLBACK on_message(HWND window, UINT message, WPARAM first, LPARAM second) {
-    if (message == kNotice && (second & SHCNE_ASSOCCHANGED)) ++count_;
-    return DefWindowProcW(window, message, first, second);
-  }
-  static inline int count_ = 0;
-  HWND window_ = nullptr;
-  ULONG id_ = 0;
-};
+  return std::exchange(association_notices, 0);
+}
 
 class FileAssociation : public ShellMethods {
  protected:
@@ -289,12 +264,21 @@ TEST_F(FileAssociation, ThreeKeysReadBack) {
 // Explorer and the open dialogs cache associations: a change is announced,
 // and a call that wrote nothing announces nothing.
 TEST_F(FileAssociation, TheShellIsToldOfAChange) {
-  AssociationNotices notices;
-  ASSERT_TRUE(notices.listening());
+  WNDCLASSW kind{};
+  kind.lpfnWndProc = count_notices;
+  kind.lpszClassName = L"CorvaneNotices";
+  RegisterClassW(&kind);
+  HWND window = CreateWindowExW(0, kind.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  SHChangeNotifyEntry everything{nullptr, TRUE};
+  ULONG id = SHChangeNotifyRegister(window, SHCNRF_ShellLevel | SHCNRF_InterruptLevel, SHCNE_ASSOCCHANGED, WM_APP, 1,
+                                    &everything);
+  ASSERT_NE(id, 0u);
   EXPECT_EQ(associate(L"cvtest", L"CorvaneEditor", L"C:\\Tools\\ed.exe"), std::make_pair(S_OK, VARIANT_TRUE));
-  EXPECT_GE(notices.received(), 1);
+  EXPECT_GE(notices_received(), 1);
   EXPECT_EQ(associate(L"cvtest", L"", L"x.exe"), std::make_pair(S_OK, VARIANT_FALSE));
-  EXPECT_EQ(notices.received(), 0);
+  EXPECT_EQ(notices_received(), 0);
+  SHChangeNotifyDeregister(id);
+  DestroyWindow(window);
 }
 
 TEST_F(FileAssociation, ADotGivenMakesTwoDots) {

@@ -227,8 +227,8 @@ bool recycle(std::wstring_view path_text, bool confirm) {
     absolute.assign(length, L'\0');
     length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(absolute.size()), absolute.data(), nullptr);
   }
-  absolute.resize(length < absolute.size() ? length : 0);
-  if (absolute.empty() || !frame::exact_ansi(absolute)) return false;
+  absolute.resize(length < absolute.size() ? length : 0);  // empty: names nothing
+  if (!frame::exact_ansi(absolute)) return false;
 
   std::vector<std::wstring> items = items_named(absolute);
   auto any_there = [&] { return std::any_of(items.begin(), items.end(), there); };

@@ -8,6 +8,7 @@
 #include "corvane_object.h"  // windows.h, which the shell headers below need
 #include "frame/ansi_text.h"
 #include "frame/runtime_error.h"
+#include "recycle.h"
 
 #include <shellapi.h>
 
@@ -223,48 +224,6 @@ STDMETHODIMP CorvaneObject::MoveFiles(BSTR* SourcePath, BSTR* DestanationPath, V
     return moved;
   });
 }
-
-namespace {
-
-// A file or a whole directory to the recycle bin, the user asked first or not.
-// The shell recycles only absolute paths (a relative one it deletes for good)
-// and reads a list of paths, so the path is made absolute and cut at its
-// first NUL. The shell reads the path as a pattern: when the code page cannot
-// hold the absolute path (the caller's text or the current directory), its
-// "?" would send other files to the bin, so nothing is recycled (false).
-bool recycle(std::wstring_view path_text, bool confirm) {
-  std::wstring path(path_text.substr(0, path_text.find(L'\0')));
-  std::wstring absolute(MAX_PATH, L'\0');
-  DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(absolute.size()), absolute.data(), nullptr);
-  if (length >= absolute.size()) {
-    absolute.assign(length, L'\0');
-    length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(absolute.size()), absolute.data(), nullptr);
-  }
-  absolute.resize(length < absolute.size() ? length : 0);
-  std::optional<AnsiText> ansi = frame::exact_ansi(absolute);
-  if (!ansi) return false;
-  // A file that another program holds without sharing its deletion stays
-  // where it is, and the answer says so (the shell's own answer is not read).
-  DWORD attributes = GetFileAttributesA(ansi->c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    frame::Handle file(CreateFileA(ansi->c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) return false;
-  }
-  std::string list(ansi->c_str());
-  list.append(2, '\0');  // the end of the one-entry list
-
-  SHFILEOPSTRUCTA operation{};
-  operation.hwnd = nullptr;
-  operation.wFunc = FO_DELETE;
-  operation.pFrom = list.c_str();
-  operation.pTo = nullptr;
-  operation.fFlags = static_cast<FILEOP_FLAGS>(confirm ? FOF_ALLOWUNDO : FOF_ALLOWUNDO | FOF_NOCONFIRMATION);
-  SHFileOperationA(&operation);
-  return true;
-}
-
-}  // namespace
 
 STDMETHODIMP CorvaneObject::DeleteFolderOrFile(BSTR* Path, VARIANT_BOOL* RecycleBin, VARIANT_BOOL* WithConfirm,
                                                VARIANT_BOOL* result) {

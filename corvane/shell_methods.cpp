@@ -141,10 +141,13 @@ STDMETHODIMP CorvaneObject::FileAssociation(BSTR* Extention, BSTR* ProgrammName,
     // An empty name would set the default value of the classes root itself.
     if (extension.empty() || name.empty()) return false;
     // Every write is made, in this order, whatever the earlier ones answered.
-    bool written = write_default(name, "", name);
-    written = write_default("." + extension, "", name) && written;
-    written = write_default(name, "shell\\open\\command", command) && written;
-    return written;
+    bool program = write_default(name, "", name);
+    bool extension_key = write_default("." + extension, "", name);
+    bool open_command = write_default(name, "shell\\open\\command", command);
+    // The shell caches associations (icons, the program that opens a double-
+    // clicked file): after any change it is told to read them again.
+    if (program || extension_key || open_command) SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    return program && extension_key && open_command;
   });
 }
 

@@ -60,6 +60,10 @@ bytes "$q/d/keep.bin" 700000
 bytes "$q/d/keep2.bin" 1000
 bytes "$q/d/ro.bin" 1000 && chmod a-w "$q/d/ro.bin"
 bytes "$q/d/held.bin" 1000
+# To be recycled from Q:, which is not the volume of the recycle bin.
+bytes "$q/d/recycled.bin" 1000
+bytes "$q/d/ro-recycle.bin" 1000 && chmod a-w "$q/d/ro-recycle.bin"
+mkdir -p "$q/d/tree" && bytes "$q/d/tree/inner.bin" 1000
 for name in small1 small2 small3 small4; do bytes "$z/$name.bin" 1000; done
 bytes "$z/ro-source.bin" 1000 && chmod a-w "$z/ro-source.bin"
 bytes "$z/ro.bin" 1000 && chmod a-w "$z/ro.bin"
@@ -127,6 +131,12 @@ case_ h-m-onto "$held" False move "$Z\\small4.bin" "$Z\\held.bin" -1
 case_ h-m-onto-across "$held" False move "$Z\\small4.bin" 'Q:\d\held.bin' -1
 case_ h-c-onto "$held" False copy "$Z\\small4.bin" "$Z\\held.bin" 0
 case_ h-c-onto-rw "$held" False copy "$Z\\small4.bin" "$Z\\held.bin" -1
+# Recycling from another volume than the bin's: what the bin takes goes
+# there; what it cannot take stays (never deleted for good), with False.
+no_bin="recycled from another volume"
+case_ q-recycle "$no_bin" True delete 'Q:\d\recycled.bin' -1 0
+case_ q-ro-recycle "$no_bin, read-only file" False delete 'Q:\d\ro-recycle.bin' -1 0
+case_ q-tree-recycle "$no_bin, a folder" False delete 'Q:\d\tree' -1 0
 case_ bind-ancestor "ancestor bind-mounted twice" 3 size "$Z\\tree"
 case_ bind-sibling "sibling bind-mounted" 5 size "$Z\\siblings"
 case_ look-alike "look-alike and unholdable names" 127 size "$Z\\names"
@@ -165,6 +175,16 @@ moved z/small1.bin q/d/keep2.bin
 moved z/small2.bin q/d/fresh.bin
 copied z/small3.bin q/d/copied.bin
 moved z/ro-source.bin q/d/from-ro.bin
+sed -i '\#^q/d/recycled.bin #d' "$expected"
+# The recycled file is in the bin whole, under its name (with a suffix or not).
+trash="$HOME/.local/share/Trash/files"
+in_bin=no
+for f in "$trash"/recycled.bin*; do
+  [ -f "$f" ] && [ "$(sha256sum <"$f" | cut -c1-16)" = "$(line_of q/d/recycled.bin | cut -d' ' -f4)" ] && in_bin=yes
+done
+check "the file recycled from Q: is in the bin whole" [ "$in_bin" = yes ]
+# Not kept: the bin's copies, and the platform's stray copy of the read-only file.
+rm -f "$trash"/recycled.bin* "$trash"/ro-recycle.bin* "$trash"/../info/recycled.bin*.trashinfo
 # CopyFiles over an existing file keeps the platform's copy: what it leaves
 # of keep2.bin (by then small1.bin's content) after running out of room is
 # shown, not required.

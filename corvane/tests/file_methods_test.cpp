@@ -564,8 +564,9 @@ TEST_F(RecycleBin, RelativePathsAndEmbeddedNuls) {
 TEST_F(RecycleBin, ConfirmationOnlyWhenAsked) {
   write(at(L"asked.txt"), "asked");
   {
+    // The user's No leaves the file in its place: False.
     DialogWatcher watcher(DialogWatcher::refuse);
-    EXPECT_EQ(remove(at(L"asked.txt"), VARIANT_TRUE, VARIANT_TRUE), VARIANT_TRUE);
+    EXPECT_EQ(remove(at(L"asked.txt"), VARIANT_TRUE, VARIANT_TRUE), VARIANT_FALSE);
     watcher.stop();
     EXPECT_TRUE(watcher.seen());
   }
@@ -585,6 +586,36 @@ TEST_F(RecycleBin, ConfirmationOnlyWhenAsked) {
     EXPECT_FALSE(watcher.seen());
   }
   EXPECT_FALSE(exists(at(L"unasked.txt")));
+}
+
+// A folder with a file held open inside, sent unasked: no dialog of any kind
+// (an "in use" box would hang a script), and the answer says where the folder
+// is: in place on Windows (False), in the bin under Wine (True).
+TEST_F(RecycleBin, AFolderWithAHeldFileShowsNoDialog) {
+  // An earlier run's folder in the bin would give this one another name.
+  auto forget = [&] {
+    DeleteFileW((trash + L"\\files\\held_tree\\held.txt").c_str());
+    RemoveDirectoryW((trash + L"\\files\\held_tree").c_str());
+    DeleteFileW((trash + L"\\info\\held_tree.trashinfo").c_str());
+  };
+  forget();
+  std::wstring tree = at(L"held_tree");
+  ASSERT_TRUE(CreateDirectoryW(tree.c_str(), nullptr));
+  write(tree + L"\\held.txt", "held inside");
+  VARIANT_BOOL answer = 7;
+  {
+    frame::Handle holder(CreateFileW((tree + L"\\held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder);
+    DialogWatcher watcher(DialogWatcher::refuse, std::chrono::seconds(5));
+    answer = remove(tree, VARIANT_TRUE, VARIANT_FALSE);
+    watcher.stop();
+    EXPECT_FALSE(watcher.seen()) << watcher.texts();
+  }
+  ASSERT_NE(answer, 7);
+  EXPECT_EQ(answer == VARIANT_TRUE, !exists(tree));
+  std::wstring now_at = answer == VARIANT_TRUE ? trash + L"\\files\\held_tree" : tree;
+  EXPECT_EQ(read(now_at + L"\\held.txt"), "held inside");
+  forget();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "corvane/content_compare.h"
 #include "corvane/file_errors.h"
+#include "corvane/recycle_verdict.h"
 #include "corvane/version_lookup.h"
 
 namespace {
@@ -104,6 +105,26 @@ TEST(FileErrors, TheHostsNumbers) {
       {2, 53}, {3, 76}, {5, 75}, {32, 70}, {33, 70}, {4, 67}, {123, 52}, {112, 61}, {21, 71}, {87, 75}, {0xFFFF, 75},
   };
   for (auto [platform, runtime] : cases) EXPECT_EQ(runtime_error_for(platform), runtime) << platform;
+}
+
+// The recycle verdict over what was seen before and after and what the shell
+// reported: an item still in its place is never True, whatever was reported.
+TEST(RecycleVerdict, TrueOnlyWhenTheItemLeftForTheBin) {
+  using O = RecycleOutcome;
+  struct Case { bool before, after, refused, for_good; O outcome; };
+  const Case cases[] = {
+      {false, false, false, false, O::absent},        {false, true, false, false, O::absent},
+      {false, false, true, true, O::absent},          {true, false, false, false, O::recycled},
+      {true, true, false, false, O::left_in_place},   {true, true, true, false, O::refused},
+      {true, true, false, true, O::left_in_place},    {true, true, true, true, O::refused},
+      {true, false, false, true, O::destroyed},       {true, false, true, true, O::destroyed},
+      {true, false, true, false, O::recycled},
+  };
+  for (const Case& c : cases) {
+    O outcome = recycle_outcome({c.before, c.after, c.refused, c.for_good});
+    EXPECT_EQ(outcome, c.outcome) << c.before << c.after << c.refused << c.for_good;
+    EXPECT_EQ(recycle_answer(outcome), c.outcome == O::absent || c.outcome == O::recycled);
+  }
 }
 
 }  // namespace

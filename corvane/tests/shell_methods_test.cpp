@@ -9,6 +9,8 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <utility>
+
 namespace {
 
 using namespace corvane_test;
@@ -216,6 +218,23 @@ std::wstring default_value(const std::wstring& key) {
   return value;
 }
 
+// The shell's notices of association changes to a window of this thread,
+// which arrive while the thread's messages are pumped.
+int association_notices = 0;
+LRESULT CALLBACK count_notices(HWND window, UINT message, WPARAM first, LPARAM second) {
+  if (message == WM_APP && (second & SHCNE_ASSOCCHANGED)) ++association_notices;
+  return DefWindowProcW(window, message, first, second);
+}
+// The notices that came, waiting up to a second for the first.
+int notices_received() {
+  for (int i = 0; i < 20 && association_notices == 0; ++i) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(50);
+  }
+  return std::exchange(association_notices, 0);
+}
+
 class FileAssociation : public ShellMethods {
  protected:
   void TearDown() override {
@@ -240,6 +259,26 @@ TEST_F(FileAssociation, ThreeKeysReadBack) {
   // Written again: the values are overwritten, nothing else changes.
   EXPECT_EQ(associate(L"cvtest", L"CorvaneEditor", L"C:\\Other Tools\\ed2.exe"), std::make_pair(S_OK, VARIANT_TRUE));
   EXPECT_EQ(default_value(L"CorvaneEditor\\shell\\open\\command"), L"C:\\Other Tools\\ed2.exe %1");
+}
+
+// Explorer and the open dialogs cache associations: a change is announced,
+// and a call that wrote nothing announces nothing.
+TEST_F(FileAssociation, TheShellIsToldOfAChange) {
+  WNDCLASSW kind{};
+  kind.lpfnWndProc = count_notices;
+  kind.lpszClassName = L"CorvaneNotices";
+  RegisterClassW(&kind);
+  HWND window = CreateWindowExW(0, kind.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  SHChangeNotifyEntry everything{nullptr, TRUE};
+  ULONG id = SHChangeNotifyRegister(window, SHCNRF_ShellLevel | SHCNRF_InterruptLevel, SHCNE_ASSOCCHANGED, WM_APP, 1,
+                                    &everything);
+  ASSERT_NE(id, 0u);
+  EXPECT_EQ(associate(L"cvtest", L"CorvaneEditor", L"C:\\Tools\\ed.exe"), std::make_pair(S_OK, VARIANT_TRUE));
+  EXPECT_GE(notices_received(), 1);
+  EXPECT_EQ(associate(L"cvtest", L"", L"x.exe"), std::make_pair(S_OK, VARIANT_FALSE));
+  EXPECT_EQ(notices_received(), 0);
+  SHChangeNotifyDeregister(id);
+  DestroyWindow(window);
 }
 
 TEST_F(FileAssociation, ADotGivenMakesTwoDots) {

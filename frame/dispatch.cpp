@@ -127,6 +127,7 @@ class DispatchTable {
   // spelled as declared; any other spelling goes to the type information.
   bool find_exact_name(const wchar_t* name, DISPID* id) const {
     const std::wstring_view wanted(name);
+    if (wanted.empty()) return false;
     for (const auto& func : funcs_) {
       if (func.name.view() == wanted) {
         *id = func.id;

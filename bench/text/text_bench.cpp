@@ -6,9 +6,10 @@
 //                                reused from round to round;
 //   FindAndReplace, new result   beside memchr + memcpy into memory newly taken
 //                                from the same allocator in each round.
-// Times are the thread's CPU time (page faults included, waiting for a core on
-// a busy machine left out); ours and the anchor take turns, and each figure is
-// the best of several rounds, with the ratio of the medians beside it.
+// Times are the thread's CPU time (the kernel's work on page faults included,
+// time spent waiting for a core on a busy machine left out); ours and the
+// anchor take turns, and each figure is the best of several rounds, with the
+// ratio of the medians beside it.
 // The growth lines divide our growth from one size to the next by the anchor's
 // growth over the same sizes: near 1 means we grow as the anchor does, whatever
 // the memory system does at those sizes; a quadratic fault would show as ~10.

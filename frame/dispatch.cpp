@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <string_view>
 #include <vector>
 
 #include "owners.h"
@@ -21,6 +23,7 @@ struct ParamInfo {
 
 struct FuncInfo {
   MEMBERID id = 0;
+  Bstr name;
   INVOKEKIND kind = INVOKE_FUNC;
   ULONG_PTR vtable_offset = 0;
   std::vector<ParamInfo> params;  // without the return value
@@ -90,6 +93,9 @@ class DispatchTable {
       func.id = desc->memid;
       func.kind = desc->invkind;
       func.vtable_offset = static_cast<ULONG_PTR>(desc->oVft);
+      BSTR name = nullptr;
+      UINT names = 0;
+      if (SUCCEEDED(interface_info->GetNames(desc->memid, &name, 1, &names)) && names == 1) func.name = Bstr::adopt(name);
       for (SHORT p = 0; p < desc->cParams; ++p) {
         const ELEMDESC& element = desc->lprgelemdescParam[p];
         USHORT flags = element.paramdesc.wParamFlags;
@@ -115,6 +121,21 @@ class DispatchTable {
   }
 
   ITypeInfo* dispatch_info() const { return dispatch_info_.get(); }
+
+  // The identity of a member named exactly as the type library spells it, or
+  // false. Hosts ask for the name before every late-bound call, nearly always
+  // spelled as declared; any other spelling goes to the type information.
+  bool find_exact_name(const wchar_t* name, DISPID* id) const {
+    const std::wstring_view wanted(name);
+    if (wanted.empty()) return false;
+    for (const auto& func : funcs_) {
+      if (func.name.view() == wanted) {
+        *id = func.id;
+        return true;
+      }
+    }
+    return false;
+  }
 
   const FuncInfo* find(DISPID id, WORD flags) const {
     const bool put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
@@ -142,6 +163,32 @@ struct CachedTable {
 };
 constexpr size_t kMaxInterfaces = 4;
 std::array<CachedTable*, kMaxInterfaces> g_tables{};
+
+// The per-call arrays of a late-bound call: in place for the few arguments a
+// call has, so that a call allocates nothing of its own; on the heap beyond.
+template <class T, size_t kInPlace = 8>
+class CallArray {
+ public:
+  explicit CallArray(size_t count) : count_(count) {
+    data_ = count <= kInPlace ? reinterpret_cast<T*>(in_place_) : static_cast<T*>(::operator new(count * sizeof(T)));
+    for (size_t i = 0; i < count; ++i) new (data_ + i) T();
+  }
+  CallArray(const CallArray&) = delete;
+  CallArray& operator=(const CallArray&) = delete;
+  ~CallArray() {
+    for (size_t i = count_; i-- > 0;) data_[i].~T();
+    if (data_ != reinterpret_cast<T*>(in_place_)) ::operator delete(data_);
+  }
+  T& operator[](size_t i) { return data_[i]; }
+  T* data() { return data_; }
+  T* begin() { return data_; }
+  T* end() { return data_ + count_; }
+
+ private:
+  alignas(T) unsigned char in_place_[kInPlace * sizeof(T)];
+  T* data_;
+  size_t count_;
+};
 
 // One argument on its way to the vtable call: where the method reads it, and
 // whether the caller's variable must receive what the method leaves in it.
@@ -410,6 +457,7 @@ HRESULT dispatch_ids_of_names(REFIID iid, LPOLESTR* names, UINT count, DISPID* i
     if (!names[i]) return E_INVALIDARG;
   DispatchTable* table = dispatch_table(iid);
   if (!table) return TYPE_E_CANTLOADLIBRARY;
+  if (count == 1 && table->find_exact_name(names[0], ids)) return S_OK;
   return table->dispatch_info()->GetIDsOfNames(names, count, ids);
 }
 
@@ -436,8 +484,8 @@ HRESULT dispatch_invoke(IDispatch* self, const ClassEntry& entry, DISPID id, REF
   }
 
   // Which of the caller's arguments feeds which parameter.
-  std::vector<VARIANT*> given(count, nullptr);
-  std::vector<UINT> given_index(count, 0);
+  CallArray<VARIANT*> given(count);
+  CallArray<UINT> given_index(count);
   for (UINT i = 0; i < named_count; ++i) {
     DISPID name = params->rgdispidNamedArgs[i];
     if (name == DISPID_PROPERTYPUT && (func->kind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF))) name = static_cast<DISPID>(count - 1);
@@ -459,9 +507,9 @@ HRESULT dispatch_invoke(IDispatch* self, const ClassEntry& entry, DISPID id, REF
     given[p] = &params->rgvarg[given_index[p]];
   }
 
-  std::vector<ArgumentSlot> slots(count);
-  std::vector<VARTYPE> types(count + 1);
-  std::vector<VARIANTARG*> carriers(count + 1);
+  CallArray<ArgumentSlot> slots(count);
+  CallArray<VARTYPE> types(count + 1);
+  CallArray<VARIANTARG*> carriers(count + 1);
   for (size_t p = 0; p < count; ++p) {
     VARIANT* argument = given[p];
     if (argument && V_VT(argument) == VT_ERROR && V_ERROR(argument) == DISP_E_PARAMNOTFOUND) argument = nullptr;

@@ -43,6 +43,12 @@ class Bstr {
 
   BSTR get() const { return value_; }
   BSTR release() { return std::exchange(value_, nullptr); }
+  // Takes over a string that the platform handed out.
+  static Bstr adopt(BSTR value) {
+    Bstr result;
+    result.value_ = value;
+    return result;
+  }
   std::wstring_view view() const { return value_ ? std::wstring_view(value_, SysStringLen(value_)) : std::wstring_view(); }
 
   // Memory for a string of `length` code units, contents to be written by the caller.

@@ -15,47 +15,113 @@ namespace lirrow {
 
 namespace {
 
-// Index of the first `unit` in text[from, size), or size when there is none.
-// Eight code units at a time: a sparse search runs near memory speed.
-size_t find_unit(const char16_t* text, size_t from, size_t size, char16_t unit) {
-  size_t i = from;
-#if defined(__SSE2__)
-  const __m128i wanted = _mm_set1_epi16(static_cast<short>(unit));
-  for (; i + 16 <= size; i += 16) {
-    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + 8));
-    int mask_a = _mm_movemask_epi8(_mm_cmpeq_epi16(a, wanted));
-    int mask_b = _mm_movemask_epi8(_mm_cmpeq_epi16(b, wanted));
-    if (mask_a | mask_b) {
-      if (mask_a) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask_a))) / 2;
-      return i + 8 + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask_b))) / 2;
-    }
+// Whether the units between the first and the last of `what` match at `at`
+// (the first and the last are already known to).
+inline bool middle_matches(const char16_t* at, std::u16string_view what) {
+  const size_t size = what.size();
+  if (size <= 2) return true;
+  if (size <= 10) {
+    for (size_t k = 1; k + 1 < size; ++k)
+      if (at[k] != what[k]) return false;
+    return true;
   }
-#endif
-  for (; i < size; ++i)
-    if (text[i] == unit) return i;
-  return size;
+  return std::memcmp(at + 1, what.data() + 1, (size - 2) * sizeof(char16_t)) == 0;
 }
 
+#if defined(__SSE2__)
+inline __m128i load_units(const char16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// Which of the 32 units from `p` hold `unit`, as four compares.
+struct Block {
+  __m128i part[4];
+  Block(const char16_t* p, __m128i unit) {
+    for (int k = 0; k < 4; ++k) part[k] = _mm_cmpeq_epi16(load_units(p + 8 * k), unit);
+  }
+  Block& operator&=(const Block& other) {
+    for (int k = 0; k < 4; ++k) part[k] = _mm_and_si128(part[k], other.part[k]);
+    return *this;
+  }
+  bool any() const {
+    return _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(part[0], part[1]), _mm_or_si128(part[2], part[3]))) != 0;
+  }
+  // One bit per unit (the words' all-ones saturate to bytes).
+  unsigned mask() const {
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(part[0], part[1]))) |
+           (static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(part[2], part[3]))) << 16);
+  }
+};
+#endif
+
 // Calls on_match(position) for each occurrence, left to right.
+//
+// Thirty-two start positions at a time are tested on the search text's first
+// unit, and only where one passes, on its last unit too, so a text without
+// candidates is read at memory speed; a candidate passing both has its middle
+// compared. The blocks follow one another at a fixed step whatever was found
+// in them, so the next block's loads never wait for this one's answer; a
+// candidate that starts inside the previous occurrence is skipped, so
+// occurrences never overlap.
 template <class OnMatch>
 void scan(std::u16string_view text, std::u16string_view what, OnMatch&& on_match) {
   if (text.empty() || what.empty() || what.size() > text.size()) return;
   const char16_t* data = text.data();
-  const size_t last_start = text.size() - what.size();
-  const char16_t first = what.front();
-  const size_t rest_bytes = (what.size() - 1) * sizeof(char16_t);
-  size_t position = 0;
-  while (position <= last_start) {
-    position = find_unit(data, position, last_start + 1, first);
-    if (position > last_start) return;
-    if (std::memcmp(data + position + 1, what.data() + 1, rest_bytes) == 0) {
-      on_match(position);
-      position += what.size();
-    } else {
-      ++position;
+  const size_t size = what.size();
+  const size_t starts = text.size() - size + 1;  // positions where an occurrence can begin
+  const char16_t first = what.front(), last = what.back();
+  size_t i = 0;
+  size_t resume = 0;  // where the next occurrence may begin
+#if defined(__SSE2__)
+  const __m128i wanted_first = _mm_set1_epi16(static_cast<short>(first));
+  const __m128i wanted_last = _mm_set1_epi16(static_cast<short>(last));
+  for (; i + 32 <= starts; i += 32) {
+    // A long occurrence may reach past this block: start after it.
+    if (resume > i) {
+      i = resume;
+      if (i + 32 > starts) break;
+    }
+    Block candidates(data + i, wanted_first);
+    if (!candidates.any()) continue;
+    candidates &= Block(data + i + size - 1, wanted_last);
+    unsigned mask = candidates.mask();
+    while (mask) {
+      const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
+      mask &= mask - 1;
+      if (at >= resume && middle_matches(data + at, what)) {
+        on_match(at);
+        resume = at + size;
+      }
     }
   }
+#endif
+  for (i = std::max(i, resume); i < starts;) {
+    if (data[i] == first && data[i + size - 1] == last && middle_matches(data + i, what)) {
+      on_match(i);
+      i += size;
+    } else {
+      ++i;
+    }
+  }
+}
+
+// Copies `count` units and returns the end. Short runs (the replacement, the
+// pieces between dense occurrences) are copied as two overlapping blocks of a
+// fixed size, without a call; long ones by the library's copy.
+inline char16_t* copy_units(char16_t* out, const char16_t* from, size_t count) {
+  if (count >= 16) {
+    std::memcpy(out, from, count * sizeof(char16_t));
+  } else if (count >= 8) {
+    std::memcpy(out, from, 16);
+    std::memcpy(out + count - 8, from + count - 8, 16);
+  } else if (count >= 4) {
+    std::memcpy(out, from, 8);
+    std::memcpy(out + count - 4, from + count - 4, 8);
+  } else if (count >= 2) {
+    std::memcpy(out, from, 4);
+    std::memcpy(out + count - 2, from + count - 2, 4);
+  } else if (count == 1) {
+    *out = *from;
+  }
+  return out + count;
 }
 
 }  // namespace
@@ -73,45 +139,32 @@ std::int64_t count_occurrences(std::u16string_view text, std::u16string_view wha
 }
 
 size_t replaced_length(size_t text_length, size_t occurrences, size_t what_length, size_t with_length) {
-  // text - k*what + k*with, refusing sizes that do not fit in memory at all.
+  // Refuses sizes that do not fit in memory at all.
   size_t kept = text_length - occurrences * what_length;
   if (with_length != 0 && occurrences > (std::numeric_limits<size_t>::max() / 4 - kept) / with_length)
     throw std::bad_alloc();
   return kept + occurrences * with_length;
 }
 
-void write_replaced(std::u16string_view text, const std::vector<size_t>& occurrences, size_t what_length,
-                    std::u16string_view with, char16_t* out) {
-  size_t piece_start = 0;
-  for (size_t position : occurrences) {
-    out = std::copy(text.data() + piece_start, text.data() + position, out);
-    out = std::copy(with.begin(), with.end(), out);
-    piece_start = position + what_length;
-  }
-  std::copy(text.data() + piece_start, text.data() + text.size(), out);
+size_t replaced_length(std::u16string_view text, std::u16string_view what, std::u16string_view with) {
+  // A replacement of the same length leaves the length as it is: no count needed.
+  if (with.size() == what.size()) return text.size();
+  return replaced_length(text.size(), static_cast<size_t>(count_occurrences(text, what)), what.size(), with.size());
 }
 
-size_t replace_in_one_pass(std::u16string_view text, std::u16string_view what, std::u16string_view with, char16_t* out) {
-  char16_t* const start = out;
+void write_replaced(std::u16string_view text, std::u16string_view what, std::u16string_view with, char16_t* out) {
   size_t piece_start = 0;
   scan(text, what, [&](size_t position) {
-    out = std::copy(text.data() + piece_start, text.data() + position, out);
-    out = std::copy(with.begin(), with.end(), out);
+    out = copy_units(out, text.data() + piece_start, position - piece_start);
+    out = copy_units(out, with.data(), with.size());
     piece_start = position + what.size();
   });
-  out = std::copy(text.data() + piece_start, text.data() + text.size(), out);
-  return static_cast<size_t>(out - start);
+  copy_units(out, text.data() + piece_start, text.size() - piece_start);
 }
 
 std::u16string find_and_replace(std::u16string_view text, std::u16string_view what, std::u16string_view with) {
-  if (with.size() <= what.size()) {
-    std::u16string result(text.size(), u'\0');
-    result.resize(replace_in_one_pass(text, what, with, result.data()));
-    return result;
-  }
-  std::vector<size_t> occurrences = find_occurrences(text, what);
-  std::u16string result(replaced_length(text.size(), occurrences.size(), what.size(), with.size()), u'\0');
-  write_replaced(text, occurrences, what.size(), with, result.data());
+  std::u16string result(replaced_length(text, what, with), u'\0');
+  write_replaced(text, what, with, result.data());
   return result;
 }
 

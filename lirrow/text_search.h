@@ -20,16 +20,19 @@ std::vector<size_t> find_occurrences(std::u16string_view text, std::u16string_vi
 // Number of occurrences, counted with the same rule.
 std::int64_t count_occurrences(std::u16string_view text, std::u16string_view what);
 
-// The pieces between occurrences joined with `with`: the replaced text.
-// `out` must hold replaced_length(...) code units.
+// text - k*what + k*with, or std::bad_alloc for a length no memory can hold.
 size_t replaced_length(size_t text_length, size_t occurrences, size_t what_length, size_t with_length);
-void write_replaced(std::u16string_view text, const std::vector<size_t>& occurrences, size_t what_length,
-                    std::u16string_view with, char16_t* out);
 
-// One pass with no position list, for a replacement not longer than the
-// search text: the result then fits in text.size() code units. Writes it to
-// `out` and returns its length.
-size_t replace_in_one_pass(std::u16string_view text, std::u16string_view what, std::u16string_view with, char16_t* out);
+// The length of the replaced text, worked out before anything is written so
+// the result is allocated once at its exact length and written once. The
+// occurrences are counted, not stored: a list of them is fresh memory, whose
+// first touch costs more than scanning the text a second time.
+size_t replaced_length(std::u16string_view text, std::u16string_view what, std::u16string_view with);
+
+// The pieces between the occurrences joined with `with`, written to `out`,
+// which holds replaced_length(text, what, with) code units; every one of them
+// is written.
+void write_replaced(std::u16string_view text, std::u16string_view what, std::u16string_view with, char16_t* out);
 
 // Convenience for tests and callers that want a std::u16string.
 std::u16string find_and_replace(std::u16string_view text, std::u16string_view what, std::u16string_view with);

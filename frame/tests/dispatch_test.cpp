@@ -6,6 +6,7 @@
 #include <cguid.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frame/owners.h"
@@ -99,8 +100,18 @@ TEST_F(DispatchTest, NamesResolveCaseInsensitivelyWithParameters) {
   EXPECT_EQ(probe_->GetIDsOfNames(IID_NULL, names, 2, 0, ids), S_OK);
   EXPECT_EQ(ids[0], kShout);
   EXPECT_EQ(ids[1], 0);
+  // Spelled as declared (the common case, answered from the frame's own table)
+  // and otherwise, a property's name, and a parameter's name on its own.
+  for (auto [name, id] : {std::pair{L"Shout", kShout}, std::pair{L"shout", kShout}, std::pair{L"Level", kLevel},
+                          std::pair{L"LEVEL", kLevel}}) {
+    LPOLESTR one[] = {const_cast<LPOLESTR>(name)};
+    EXPECT_EQ(probe_->GetIDsOfNames(IID_NULL, one, 1, 0, ids), S_OK) << name;
+    EXPECT_EQ(ids[0], id) << name;
+  }
   LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"NoSuchMember")};
   EXPECT_EQ(probe_->GetIDsOfNames(IID_NULL, unknown, 1, 0, ids), DISP_E_UNKNOWNNAME);
+  LPOLESTR parameter[] = {const_cast<LPOLESTR>(L"Text")};
+  EXPECT_EQ(probe_->GetIDsOfNames(IID_NULL, parameter, 1, 0, ids), DISP_E_UNKNOWNNAME);
   Call call;
   invoke(call, 0x60039999, {});
   EXPECT_EQ(call.status, DISP_E_MEMBERNOTFOUND);

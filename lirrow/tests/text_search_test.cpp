@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "frame/runtime_error.h"
 
 using namespace std::literals;
@@ -59,6 +61,43 @@ TEST(CuttingRule, MatchesAcrossTheVectorBlockEdges) {
       std::u16string expected = text;
       expected.replace(at, 2, u"Z");
       ASSERT_EQ(find_and_replace(text, u"ab", u"Z"), expected);
+    }
+  }
+}
+
+// The rule written the obvious way, one position at a time; `count` receives
+// the number of occurrences.
+std::u16string plain_replace(std::u16string_view text, std::u16string_view what, std::u16string_view with,
+                             std::int64_t& count) {
+  count = text.empty() ? -1 : 0;
+  if (what.empty()) return std::u16string(text);
+  std::u16string out;
+  for (size_t i = 0; i < text.size();) {
+    if (text.substr(i, what.size()) == what) out += with, i += what.size(), ++count;
+    else out += text[i++];
+  }
+  return out;
+}
+
+TEST(CuttingRule, AgreesWithAPlainScanOverManyBlocks) {
+  // Texts of up to six 32-unit blocks made of occurrences, parts of them and
+  // single units; search texts that overlap themselves, and long ones that
+  // reach past a whole block.
+  std::mt19937 random(26);
+  for (std::u16string what : {u"a"s, u"ab"s, u"aa"s, u"aba"s, u"abcdefghijklm"s, std::u16string(40, u'a') + u"b",
+                              std::u16string(70, u'a')}) {
+    const std::u16string parts[] = {what, what.substr(0, what.size() / 2), what.substr(1), u"a", u"b", u"c"};
+    for (int round = 0; round < 300; ++round) {
+      std::u16string text;
+      for (size_t length = random() % 190; text.size() < length;) text += parts[random() % std::size(parts)];
+      std::int64_t count = 0;
+      const std::u16string expected = plain_replace(text, what, u"<>", count);
+      ASSERT_EQ(find_and_replace(text, what, u"<>"), expected) << round;
+      ASSERT_EQ(string_count(text, what), count) << round;
+      // Every unit of the exact-length result is written: none is left as it was.
+      std::u16string out(lirrow::replaced_length(text, what, u"-"), u'\xFFFF');
+      lirrow::write_replaced(text, what, u"-", out.data());
+      ASSERT_EQ(out, plain_replace(text, what, u"-", count)) << round;
     }
   }
 }

@@ -630,6 +630,9 @@ Section "Components"
     !insertmacro WaitForHeldFiles "" "replaced" "keep the installed version as it is"
   ${Else}
     Call HeldFiles
+    ; An earlier upgrade's registrations that still wait for the restart:
+    ; what is held now gets its entry again below, the rest is registered now.
+    !insertmacro ForgetPendingRegistrations
   ${EndIf}
   ; Unpacked beside the folders first, so that a DLL in use can be replaced
   ; at the next restart by a file that is already on the same volume.

@@ -432,10 +432,10 @@ DispatchTable* dispatch_table(REFIID iid) {
 
 void release_dispatch_tables() {
   for (auto*& slot : g_tables) {
-    if (!slot) continue;
-    delete slot->table;
-    delete slot;
-    slot = nullptr;
+    auto* cached = static_cast<CachedTable*>(InterlockedExchangePointer(reinterpret_cast<void**>(&slot), nullptr));
+    if (!cached) continue;
+    delete cached->table;
+    delete cached;
   }
 }
 

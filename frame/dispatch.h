@@ -22,7 +22,8 @@ class DispatchTable;
 // first use; null when the type library cannot be read.
 DispatchTable* dispatch_table(REFIID iid);
 
-// Releases the cached type information (when the library is unloaded).
+// Releases the cached type information; only when no instance is alive
+// (DllCanUnloadNow), never under the loader lock.
 void release_dispatch_tables();
 
 HRESULT dispatch_type_info(REFIID iid, UINT index, ITypeInfo** info);

@@ -16,6 +16,7 @@
 
 #include "owners.h"
 #include "server.h"
+#include "server_identity.h"
 
 namespace frame {
 
@@ -79,6 +80,42 @@ bool same_file(const std::wstring& a, const std::wstring& b) {
     return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber && first.nFileIndexHigh == second.nFileIndexHigh &&
            first.nFileIndexLow == second.nFileIndexLow;
   return same_text(plain_path(a), plain_path(b));
+}
+
+// The path by which this process opens the file that the other bitness's
+// loader reads from `path`; empty where that loader reads it as we do (no
+// redirected folder, or 32-bit Windows, which has one bitness only).
+std::wstring other_bitness_path(const std::wstring& path) {
+  BOOL wow64 = FALSE;
+  if (path.empty() || (!kIs64Bit && (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64))) return {};
+  wchar_t windows[MAX_PATH + 1] = {};
+  const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH + 1);
+  if (length == 0 || length > MAX_PATH) return {};
+  std::wstring folder(windows, length);
+  if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  const std::wstring full = plain_path(path);
+  const std::u16string reading = other_bitness_reading(
+      std::u16string_view(reinterpret_cast<const char16_t*>(full.data()), full.size()),
+      std::u16string_view(reinterpret_cast<const char16_t*>(folder.data()), folder.size()), kIs64Bit);
+  return std::wstring(reinterpret_cast<const wchar_t*>(reading.data()), reading.size());
+}
+
+// Whose a class key's server path is. The user's classes may be one view
+// for both bitnesses, and a path under System32 names the x64 file for a
+// 64-bit host and the x86 file for a 32-bit one: the x86 DLL must not take
+// the x64 registration of System32\X.dll for its own SysWOW64\X.dll.
+KeyOwner server_owner(Scope scope, const std::wstring& server, const std::wstring& path, const std::wstring& other_entry) {
+  const std::wstring other_reading = other_bitness_path(server);
+  const std::wstring other_entry_reading = other_bitness_path(other_entry);
+  ServerFacts facts{};
+  facts.shared_view = scope == Scope::user;
+  facts.names_me = same_file(server, path);
+  facts.read_differently = !other_reading.empty();
+  facts.other_reading_names_me = facts.read_differently && same_file(other_reading, path);
+  facts.names_other_bitness =
+      !other_entry.empty() && same_file(other_reading.empty() ? server : other_reading,
+                                        other_entry_reading.empty() ? other_entry : other_entry_reading);
+  return class_key_owner(facts);
 }
 
 // The classes' root of one scope: HKLM\Software\Classes for the machine (not
@@ -304,11 +341,9 @@ HRESULT unregister_library(Scope scope) {
   std::vector<bool> own_class(library.class_count, false);
   for (size_t i = 0; i < library.class_count; ++i) {
     const std::wstring server = root.read(kOwnView, L"CLSID\\" + guid_text(*library.classes[i].clsid) + L"\\InprocServer32");
-    if (server.empty() || same_file(server, path)) {
-      own_class[i] = true;
-    } else if (!same_file(server, other_platform_path)) {
-      return S_OK;
-    }
+    const KeyOwner owner = server.empty() ? KeyOwner::mine : server_owner(scope, server, path, other_platform_path);
+    if (owner == KeyOwner::someone_else) return S_OK;
+    own_class[i] = owner == KeyOwner::mine;
   }
 
   LSTATUS status = ERROR_SUCCESS;

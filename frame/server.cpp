@@ -110,7 +110,14 @@ HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** obj
   return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-HRESULT STDAPICALLTYPE DllCanUnloadNow() { return module_count() == 0 ? S_OK : S_FALSE; }
+// With nothing alive the host may free the library after this answer: the
+// cached type information goes now, on the host's thread, for it must not be
+// released under the loader lock in DllMain. A later instance loads it again.
+HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+  if (module_count() != 0) return S_FALSE;
+  release_dispatch_tables();
+  return S_OK;
+}
 
 HRESULT STDAPICALLTYPE DllRegisterServer() { return register_library(Scope::machine); }
 
@@ -138,13 +145,13 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
 #else
   (void)module;
 #endif
-  // On FreeLibrary (not at process exit) hand back the cached type
-  // information and the runtime's exception reserve: a host that loads and
-  // frees the library again and again must not pay for each load.
-  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
-    release_dispatch_tables();
-    release_runtime();
-  }
+  // On FreeLibrary (not at process exit, when reserved is set and the
+  // process is ending) hand back the runtime's exception reserve: a host that
+  // loads and frees the library again and again must not pay for each load.
+  // That is memory of our own runtime only; nothing of another module (the
+  // type information, released in DllCanUnloadNow) is released under the
+  // loader lock.
+  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) release_runtime();
   return TRUE;
 }
 

@@ -146,6 +146,32 @@ if [ "$with_x86" = yes ]; then
   run "$regsvr32" "/u /s" x86;             expect_user "unregister x86 for the machine" none none x64 x64 none
   run "$regsvr64" "/u /n /i:user /s" x64;  expect_user "unregister x64 for the user last" none none none none none
 fi
+# One name in System32 and in SysWOW64, registered for the user by both
+# bitnesses, the x64 last: the one class key names System32\Lirrow.dll,
+# which a 32-bit process reads as the x86 file in SysWOW64. The x86 DLL
+# unregistering must leave the x64 keys (it removes its own type library
+# entry only); the x64 DLL unregistering then removes them.
+user_value() {  # user_value <key under HKCU\Software\Classes>: its default value, or nothing
+  "$WINE" reg query "HKCU\\Software\\Classes\\$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'
+}
+if [ "$with_x86" = yes ]; then
+  sys_x64='C:\windows\system32\Lirrow.dll' sys_x86='C:\windows\syswow64\Lirrow.dll'
+  cp "$root/dist/x64/Lirrow.dll" "$WINEPREFIX/drive_c/windows/system32/Lirrow.dll"
+  cp "$root/dist/x86/Lirrow.dll" "$WINEPREFIX/drive_c/windows/syswow64/Lirrow.dll"
+  lirrow_tlb='TypeLib\{04F423AA-1FF4-4A8E-9D5C-BBC7373B35DA}\4.0\0'
+  lirrow_class='CLSID\{AC63C352-843F-408C-B60C-ED2ACC3147D4}\InprocServer32'
+  system_state() { echo "class=$(user_value "$lirrow_class") win64=$(user_value "$lirrow_tlb\\win64") win32=$(user_value "$lirrow_tlb\\win32")"; }
+  check "regsvr32 (x86) /n /i:user $sys_x86" "$WINE" "$regsvr32" /n /i:user /s "$sys_x86"
+  check "regsvr32 (x64) /n /i:user $sys_x64" "$WINE" "$regsvr64" /n /i:user /s "$sys_x64"
+  report_same "System32 and SysWOW64 for the user" "both registered, the class key names System32" \
+    "class=$sys_x64 win64=$sys_x64 win32=$sys_x86" "$(system_state)"
+  check "regsvr32 (x86) /u /n /i:user $sys_x86" "$WINE" "$regsvr32" /u /n /i:user /s "$sys_x86"
+  report_same "System32 and SysWOW64: x86 unregistered" "the x64 keys stay" \
+    "class=$sys_x64 win64=$sys_x64 win32=" "$(system_state)"
+  check "regsvr32 (x64) /u /n /i:user $sys_x64" "$WINE" "$regsvr64" /u /n /i:user /s "$sys_x64"
+  report_same "System32 and SysWOW64: x64 unregistered" "nothing left" "class= win64= win32=" "$(system_state)"
+  rm -f "$WINEPREFIX/drive_c/windows/system32/Lirrow.dll" "$WINEPREFIX/drive_c/windows/syswow64/Lirrow.dll"
+fi
 # Refused: regsvr32's own code for a failed entry point (5), not the codes
 # for a file it could not load (3) or an entry point it did not find (4).
 for lib in "${libraries[@]}"; do

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "corvane/content_compare.h"
+#include "corvane/file_attributes.h"
 #include "corvane/file_errors.h"
 #include "corvane/version_lookup.h"
 
@@ -104,6 +105,29 @@ TEST(FileErrors, TheHostsNumbers) {
       {2, 53}, {3, 76}, {5, 75}, {32, 70}, {33, 70}, {4, 67}, {123, 52}, {112, 61}, {21, 71}, {87, 75}, {0xFFFF, 75},
   };
   for (auto [platform, runtime] : cases) EXPECT_EQ(runtime_error_for(platform), runtime) << platform;
+}
+
+// What a copy hands on, and what a file marked for deletion is given: a
+// request of 0 would leave a read-only file read-only. (Wine always reports
+// the archive bit, so only this table reaches the empty remainder.)
+TEST(FileAttributes, NothingLeftMeansNormal) {
+  struct Case {
+    uint32_t attributes, to_set, without_read_only;
+  };
+  const Case cases[] = {
+      {0x1, 0x1, 0x80},            // read-only alone
+      {0x21, 0x21, 0x20},          // read-only and archive
+      {0x80, 0x80, 0x80},          // normal
+      {0x0, 0x80, 0x80},
+      {0x7, 0x7, 0x6},             // read-only, hidden, system
+      {0x2801, 0x2001, 0x2000},    // compressed (0x800) is not the caller's to set
+      {0x400 | 0x1, 0x1, 0x80},    // a reparse point's bit is not settable either
+      {0x100 | 0x1000, 0x1100, 0x1100},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(attributes_to_set(c.attributes), c.to_set) << c.attributes;
+    EXPECT_EQ(attributes_without_read_only(c.attributes), c.without_read_only) << c.attributes;
+  }
 }
 
 }  // namespace

@@ -114,7 +114,7 @@ struct MemoryTree {
   }
   DirectoryIdentity identity_of(const Folder& folder) {
     ++identities_read;
-    return DirectoryIdentity{folder.volume, folder.index, 7, 8};
+    return DirectoryIdentity{folder.volume, folder.index, 7};
   }
 
   template <class Enter, class Visit>
@@ -141,6 +141,7 @@ struct MemoryTree {
   }
   std::u16string child(const std::u16string& path, std::u16string_view name) { return path + u"\\" + std::u16string(name); }
   void after_entry() { ++pumped; }
+  bool serials_shared() { return false; }
 
   double walk(const std::u16string& path) { return walk_tree(*this, path); }
 };
@@ -207,6 +208,26 @@ TEST(FolderWalk, NoTreeIsCountedTwiceWhateverTheListingSays) {
     MemoryTree tree{c.folders};
     EXPECT_EQ(tree.walk(u"C:\\top"), c.total) << c.what;
   }
+}
+
+// Windows gives each volume its own serial; Wine reports one serial for the
+// file systems mounted under a drive, whose indexes may repeat.
+TEST(FolderWalk, SameDirectoryBySerialAndIndex) {
+  struct Case {
+    const char* what;
+    DirectoryIdentity a, b;
+    bool shared, same;
+  };
+  const Case cases[] = {
+      {"one folder", {1, 5, 70}, {1, 5, 70}, false, true},
+      {"one folder, serials shared", {1, 5, 70}, {1, 5, 70}, true, true},
+      {"other volume", {1, 5, 70}, {2, 5, 70}, false, false},
+      {"other index", {1, 5, 70}, {1, 6, 70}, false, false},
+      {"other creation time, own serials: the index says it", {1, 5, 70}, {1, 5, 71}, false, true},
+      {"other creation time, serials shared: two file systems", {1, 5, 70}, {1, 5, 71}, true, false},
+      {"other volume, serials shared", {1, 5, 70}, {2, 5, 70}, true, false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(same_directory(c.a, c.b, c.shared), c.same) << c.what;
 }
 
 TEST(FolderWalk, TheFullIdentityIsReadOnlyWhenAnIndexRepeats) {

@@ -114,6 +114,16 @@ bool opened_by_own_name(HANDLE file, const std::wstring& path) {
          CSTR_EQUAL;
 }
 
+// Whether `path` is a link that the platform would follow: its name opens
+// another file. A rename of such a name moves what the link leads to and
+// leaves the link broken (Wine); where the platform opens the link itself
+// (Windows) this is false and the rename moves the link.
+bool leads_elsewhere(const std::wstring& path) {
+  frame::Handle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return file && !opened_by_own_name(file.get(), path);
+}
+
 // A file written under a new temporary name in the folder of the
 // destination, so that a rename on that volume puts it in place whole. The
 // name is made here with CREATE_NEW, so no existing file is ever opened or
@@ -353,7 +363,8 @@ STDMETHODIMP CorvaneObject::MoveFiles(BSTR* SourcePath, BSTR* DestanationPath, V
     // The existing destination file goes only with a whole file taking its
     // place; never when it is the source itself, nor when it is read-only
     // (a process that may write read-only files must not replace them).
-    if (!replace || (!same_file(from, to) && !is_read_only(to))) {
+    // A link is moved as itself or not at all.
+    if ((!replace || (!same_file(from, to) && !is_read_only(to))) && !leads_elsewhere(from)) {
       // Within one volume a rename, which replaces at once or not at all,
       // and moves a link itself, not what it leads to.
       moved = MoveFileExW(from.c_str(), to.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0) != FALSE;

@@ -73,6 +73,7 @@ bytes "$z/append/growing.bin" 50000
 # A symbolic link to a file.
 bytes "$z/link-target.bin" 1000
 ln -s "$z/link-target.bin" "$z/link.bin"
+ln -s "$z/link-target.bin" "$z/link2.bin"
 bytes "$z/ro-source.bin" 1000 && chmod a-w "$z/ro-source.bin"
 bytes "$z/ro.bin" 1000 && chmod a-w "$z/ro.bin"
 bytes "$z/held.bin" 3000
@@ -132,6 +133,7 @@ case_ m-fresh "room for the copy" True move "$Z\\small2.bin" 'Q:\d\fresh.bin' 0
 case_ c-fresh "room for the copy" True copy "$Z\\small3.bin" 'Q:\d\copied.bin' 0
 case_ m-ro-source "read-only source" True move "$Z\\ro-source.bin" 'Q:\d\from-ro.bin' 0
 case_ m-link "symbolic link as the source" False move "$Z\\link.bin" 'Q:\d\link.bin' 0
+case_ m-link-same "symbolic link, same volume" False move "$Z\\link2.bin" "$Z\\other\\link2.bin" 0
 case_ m-long "folder name of 250 characters" True move "$Z\\small5.bin" "Q:\\$long\\f.bin" 0
 case_ c-long "folder name of 250 characters" True copy "$Z\\small6.bin" "Q:\\$long\\c.bin" 0
 case_ c-keep "$full_during" False copy "$Z\\big.bin" 'Q:\d\keep2.bin' 0
@@ -215,7 +217,8 @@ a_size="$(stat -c %s "$work/$a_place" 2>/dev/null)"
 echo "appended file: $appended bytes written, $a_size at $a_place after a move answering $a_answer"
 check "appended file: ${appended:-no} bytes written, ${a_size:-none} at $a_place" [ "${a_size:-none}" = "${appended:-no}" ]
 check "a move answering False leaves no copy of the appended file" test "$a_answer" = True -o ! -e "$work/q/d/growing.bin"
-check "the link moved across volumes is still a link" [ -L "$z/link.bin" ]
+check "the link not moved across volumes is still a link" [ -L "$z/link.bin" ]
+check "the link not renamed within its volume is still a link" [ -L "$z/link2.bin" ]
 # Refused before writing: the full volume has as much room as before.
 check "free space on the full R: $(r_free) after, $r_free_before before" [ "$(r_free)" = "$r_free_before" ]
 echo "faults $arch: $passed passed, $failed failed"

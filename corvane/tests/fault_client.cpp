@@ -6,11 +6,9 @@
 //   fault_client hold <release file> <file>...   another program holding files
 //       open without sharing: prints "held" and waits until the release
 //       file exists
-//   fault_client append <release file> <file>   another program appending to a
-//       file that it shares for reading, writing and deletion: prints
-//       "appending", appends 100 bytes every few milliseconds until the release
-//       file exists (at most a minute), then prints "size <bytes>", the
-//       length it wrote the file to
+//   fault_client append <release file> <file>   appends 100 bytes every few ms,
+//       sharing everything, until the release file exists (at most a minute):
+//       prints "appending", then "size <bytes>", the length it wrote
 #include <initguid.h>  // this program defines the identities it uses
 
 #include <windows.h>

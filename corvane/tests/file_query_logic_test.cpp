@@ -107,26 +107,15 @@ TEST(FileErrors, TheHostsNumbers) {
   for (auto [platform, runtime] : cases) EXPECT_EQ(runtime_error_for(platform), runtime) << platform;
 }
 
-// What a copy hands on, and what a file marked for deletion is given: a
-// request of 0 would leave a read-only file read-only. (Wine always reports
-// the archive bit, so only this table reaches the empty remainder.)
+// A request of 0 would leave a read-only file read-only; Wine always adds the
+// archive bit, so only this table reaches the empty remainder.
 TEST(FileAttributes, NothingLeftMeansNormal) {
-  struct Case {
-    uint32_t attributes, to_set, without_read_only;
-  };
-  const Case cases[] = {
-      {0x1, 0x1, 0x80},            // read-only alone
-      {0x21, 0x21, 0x20},          // read-only and archive
-      {0x80, 0x80, 0x80},          // normal
-      {0x0, 0x80, 0x80},
-      {0x7, 0x7, 0x6},             // read-only, hidden, system
-      {0x2801, 0x2001, 0x2000},    // compressed (0x800) is not the caller's to set
-      {0x400 | 0x1, 0x1, 0x80},    // a reparse point's bit is not settable either
-      {0x100 | 0x1000, 0x1100, 0x1100},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(attributes_to_set(c.attributes), c.to_set) << c.attributes;
-    EXPECT_EQ(attributes_without_read_only(c.attributes), c.without_read_only) << c.attributes;
+  // attributes, to set, without read-only (0x800 compressed and 0x400 reparse point are not settable)
+  const uint32_t cases[][3] = {{0x1, 0x1, 0x80},     {0x21, 0x21, 0x20},       {0x80, 0x80, 0x80}, {0x0, 0x80, 0x80},
+                               {0x7, 0x7, 0x6},      {0x2801, 0x2001, 0x2000}, {0x401, 0x1, 0x80}, {0x1100, 0x1100, 0x1100}};
+  for (auto [attributes, to_set, without_read_only] : cases) {
+    EXPECT_EQ(attributes_to_set(attributes), to_set) << attributes;
+    EXPECT_EQ(attributes_without_read_only(attributes), without_read_only) << attributes;
   }
 }
 

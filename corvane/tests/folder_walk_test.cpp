@@ -211,23 +211,17 @@ TEST(FolderWalk, NoTreeIsCountedTwiceWhateverTheListingSays) {
 }
 
 // Windows gives each volume its own serial; Wine reports one serial for the
-// file systems mounted under a drive, whose indexes may repeat.
+// file systems under a drive, whose indexes may repeat.
 TEST(FolderWalk, SameDirectoryBySerialAndIndex) {
-  struct Case {
-    const char* what;
-    DirectoryIdentity a, b;
-    bool shared, same;
-  };
-  const Case cases[] = {
-      {"one folder", {1, 5, 70}, {1, 5, 70}, false, true},
-      {"one folder, serials shared", {1, 5, 70}, {1, 5, 70}, true, true},
-      {"other volume", {1, 5, 70}, {2, 5, 70}, false, false},
-      {"other index", {1, 5, 70}, {1, 6, 70}, false, false},
-      {"other creation time, own serials: the index says it", {1, 5, 70}, {1, 5, 71}, false, true},
-      {"other creation time, serials shared: two file systems", {1, 5, 70}, {1, 5, 71}, true, false},
-      {"other volume, serials shared", {1, 5, 70}, {2, 5, 70}, true, false},
-  };
-  for (const Case& c : cases) EXPECT_EQ(same_directory(c.a, c.b, c.shared), c.same) << c.what;
+  const DirectoryIdentity one{1, 5, 70};
+  // other volume, other index, other creation time (a live folder, or another file system under one serial)
+  const DirectoryIdentity others[] = {{2, 5, 70}, {1, 6, 70}, {1, 5, 71}};
+  for (bool shared : {false, true}) {
+    EXPECT_TRUE(same_directory(one, one, shared));
+    EXPECT_FALSE(same_directory(one, others[0], shared) || same_directory(one, others[1], shared));
+  }
+  EXPECT_TRUE(same_directory(one, others[2], false));
+  EXPECT_FALSE(same_directory(one, others[2], true));
 }
 
 TEST(FolderWalk, TheFullIdentityIsReadOnlyWhenAnIndexRepeats) {

@@ -106,8 +106,11 @@ std::wstring grown_text(Call&& call) {
 bool opened_by_own_name(HANDLE file, const std::wstring& path) {
   std::wstring opened =
       grown_text([&](wchar_t* buffer, DWORD size) { return GetFinalPathNameByHandleW(file, buffer, size, 0); });
+  // The name as the platform opens it: trailing dots and spaces dropped,
+  // short forms made long.
+  std::wstring full = long_form(path);
   std::wstring named =
-      grown_text([&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(path.c_str(), buffer, size); });
+      grown_text([&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(full.c_str(), buffer, size); });
   if (opened.empty() || named.empty()) return true;  // nothing to compare: the reparse attribute decides
   std::wstring_view a = last_name(opened), b = last_name(named);
   return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==

@@ -60,8 +60,14 @@ std::optional<DirectoryIdentity> identity_of(HANDLE directory) {
   if (!GetFileInformationByHandle(directory, &info)) return std::nullopt;
   auto whole = [](DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; };
   return DirectoryIdentity{info.dwVolumeSerialNumber, whole(info.nFileIndexHigh, info.nFileIndexLow),
-                           whole(info.ftCreationTime.dwHighDateTime, info.ftCreationTime.dwLowDateTime),
-                           whole(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)};
+                           whole(info.ftCreationTime.dwHighDateTime, info.ftCreationTime.dwLowDateTime)};
+}
+
+// Wine reports the serial of a drive for every file system mounted below it;
+// Windows gives each volume its own.
+bool platform_shares_serials() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
 // The walk on this platform: each directory opened once and listed through
@@ -71,7 +77,9 @@ std::optional<DirectoryIdentity> identity_of(HANDLE directory) {
 // name). The file index of a directory is that of its "." entry, which comes
 // with the listing at no cost; the volume serial number takes a round trip
 // to the mount manager under some platforms, so it is read only when two
-// directories share an index.
+// directories share an index. A file system or redirector that refuses the
+// listing with file indexes is listed plainly, and the index read from the
+// open directory.
 class FolderPlace {
  public:
   template <class Enter, class Visit>
@@ -84,28 +92,10 @@ class FolderPlace {
     if (!directory) return;
     // Each level has its own batch: the recursion lists while this one is read.
     std::vector<char> batch(kBatchBytes);
-    bool first = true;
-    while (GetFileInformationByHandleEx(directory.get(), first ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo,
-                                        batch.data(), static_cast<DWORD>(batch.size()))) {
-      auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(batch.data());
-      if (first) {
-        first = false;
-        // A volume's root has no "." entry.
-        uint64_t index = is_dot(*entry) ? static_cast<uint64_t>(entry->FileId.QuadPart) : 0;
-        if (index == 0) {
-          std::optional<DirectoryIdentity> own = identity_of(directory.get());
-          index = own ? own->index : 0;
-        }
-        if (!enter(index, [&] { return identity_of(directory.get()); })) return;
-      }
-      for (size_t at = 0;;) {
-        entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(batch.data() + at);
-        auto size = static_cast<uint64_t>(entry->EndOfFile.QuadPart);
-        visit(ListedEntry{entry->FileAttributes, static_cast<uint32_t>(size >> 32), static_cast<uint32_t>(size),
-                          name_of(*entry)});
-        if (entry->NextEntryOffset == 0) break;
-        at += entry->NextEntryOffset;
-      }
+    if (read(directory.get(), FileIdBothDirectoryRestartInfo, batch)) {
+      list_batches<FILE_ID_BOTH_DIR_INFO>(directory.get(), FileIdBothDirectoryInfo, batch, enter, visit);
+    } else if (GetLastError() != ERROR_NO_MORE_FILES && read(directory.get(), FileFullDirectoryRestartInfo, batch)) {
+      list_batches<FILE_FULL_DIR_INFO>(directory.get(), FileFullDirectoryInfo, batch, enter, visit);
     }
   }
 
@@ -127,15 +117,48 @@ class FolderPlace {
   }
 
   void after_entry() { pump_.after_entry(); }
+  bool serials_shared() const { return serials_shared_; }
 
  private:
-  static std::u16string_view name_of(const FILE_ID_BOTH_DIR_INFO& entry) {
+  static bool read(HANDLE directory, FILE_INFO_BY_HANDLE_CLASS kind, std::vector<char>& batch) {
+    return GetFileInformationByHandleEx(directory, kind, batch.data(), static_cast<DWORD>(batch.size())) != FALSE;
+  }
+
+  // The first batch is read already; `next` reads the following ones.
+  template <class Record, class Enter, class Visit>
+  static void list_batches(HANDLE directory, FILE_INFO_BY_HANDLE_CLASS next, std::vector<char>& batch, Enter& enter,
+                           Visit& visit) {
+    // A volume's root has no "." entry, and the plain listing no index.
+    uint64_t index = index_of_dot(*reinterpret_cast<const Record*>(batch.data()));
+    if (index == 0) {
+      std::optional<DirectoryIdentity> own = identity_of(directory);
+      index = own ? own->index : 0;
+    }
+    if (!enter(index, [&] { return identity_of(directory); })) return;
+    do {
+      for (size_t at = 0;;) {
+        auto* entry = reinterpret_cast<const Record*>(batch.data() + at);
+        auto size = static_cast<uint64_t>(entry->EndOfFile.QuadPart);
+        visit(ListedEntry{entry->FileAttributes, static_cast<uint32_t>(size >> 32), static_cast<uint32_t>(size),
+                          name_of(*entry)});
+        if (entry->NextEntryOffset == 0) break;
+        at += entry->NextEntryOffset;
+      }
+    } while (read(directory, next, batch));
+  }
+
+  template <class Record>
+  static std::u16string_view name_of(const Record& entry) {
     return frame::u16(std::wstring_view(entry.FileName, entry.FileNameLength / sizeof(wchar_t)));
   }
-  static bool is_dot(const FILE_ID_BOTH_DIR_INFO& entry) { return name_of(entry) == u"."; }
+  static uint64_t index_of_dot(const FILE_ID_BOTH_DIR_INFO& entry) {
+    return name_of(entry) == u"." ? static_cast<uint64_t>(entry.FileId.QuadPart) : 0;
+  }
+  static uint64_t index_of_dot(const FILE_FULL_DIR_INFO&) { return 0; }
 
   static constexpr size_t kBatchBytes = 16 * 1024;
   MessagePump pump_;
+  bool serials_shared_ = platform_shares_serials();
 };
 
 // The byte total of a file or a directory tree; 0 for a path that is missing,

@@ -28,6 +28,11 @@ bool is_reparse_directory(uint32_t attributes) {
   return (attributes & both) == both;
 }
 
+bool same_directory(const DirectoryIdentity& a, const DirectoryIdentity& b, bool serials_shared) {
+  if (a.volume != b.volume || a.index != b.index) return false;
+  return !serials_shared || a.created == b.created;
+}
+
 EntryKind classify_entry(uint32_t attributes, uint32_t reparse_tag, std::u16string_view name) {
   if (!(attributes & kDirectoryAttribute)) return EntryKind::File;
   if (name == u"." || name == u"..") return EntryKind::Skip;

@@ -61,18 +61,21 @@ struct ListedEntry {
 };
 
 // What tells one directory from every other: the volume's serial number and
-// the file index, and, since some platforms report one serial for several
-// file systems that number their files independently, the creation and
-// last-write times.
+// the file index, and the creation time for platforms that report one serial
+// for several file systems, each numbering its files on its own.
 struct DirectoryIdentity {
   uint32_t volume = 0;
   uint64_t index = 0;
   uint64_t created = 0;
-  uint64_t written = 0;
-  bool operator==(const DirectoryIdentity& other) const {
-    return volume == other.volume && index == other.index && created == other.created && written == other.written;
-  }
 };
+
+// Whether two identities name one directory. Where each file system has a
+// serial of its own the serial and the index say it alone: the times of a
+// live folder may change between two visits (its last-write time with every
+// entry added), and a folder must not count twice for that. Where serials
+// are shared, the creation time tells apart the file systems that the serial
+// does not.
+bool same_directory(const DirectoryIdentity& a, const DirectoryIdentity& b, bool serials_shared);
 
 // The depth-first byte total of the directory tree at `path`, taking every
 // size from the listings. `Place` gives the walk its platform:
@@ -86,6 +89,7 @@ struct DirectoryIdentity {
 //   uint32_t reparse_tag(const Path& entry)               (0: unreadable)
 //   Path child(const Path&, std::u16string_view name)
 //   void after_entry()                                    (pending messages)
+//   bool serials_shared()    whether one serial may cover several file systems
 // Reported links are not followed. Every other directory is walked once,
 // however it is reached: a directory whose identity was met before in this
 // walk (an ancestor or a sibling reached again through a bind mount, a link
@@ -118,7 +122,8 @@ bool met_before(Place& place, SeenDirectories<Path>& seen, const Path& path, uin
     identity = read();
     for (Seen<Path>& earlier : same_index) {
       if (!earlier.identity) earlier.identity = place.identity(earlier.path);
-      if (identity && earlier.identity && *identity == *earlier.identity) return true;
+      if (identity && earlier.identity && same_directory(*identity, *earlier.identity, place.serials_shared()))
+        return true;
     }
   }
   same_index.push_back(Seen<Path>{path, identity});

@@ -6,6 +6,9 @@
 //   fault_client hold <release file> <file>...   another program holding files
 //       open without sharing: prints "held" and waits until the release
 //       file exists
+//   fault_client append <release file> <file>   appends 100 bytes every few ms,
+//       sharing everything, until the release file exists (at most a minute):
+//       prints "appending", then "size <bytes>", the length it wrote
 #include <initguid.h>  // this program defines the identities it uses
 
 #include <windows.h>
@@ -133,11 +136,37 @@ int hold(const char* release, char** files, int count) {
   return 0;
 }
 
+int append(const char* release, const char* file) {
+  frame::Handle growing(CreateFileW(from_utf8(file).c_str(), FILE_APPEND_DATA,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                    nullptr));
+  LARGE_INTEGER size{};
+  if (!growing || !GetFileSizeEx(growing.get(), &size)) {
+    std::printf("not opened: %s (%lu)\n", file, GetLastError());
+    return 1;
+  }
+  std::string chunk(100, 'a');
+  std::wstring flag = from_utf8(release);
+  for (int i = 0; i < 12000 && GetFileAttributesW(flag.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
+    DWORD written = 0;
+    if (!WriteFile(growing.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr)) break;
+    size.QuadPart += written;
+    if (i == 0) {
+      std::printf("appending\n");
+      std::fflush(stdout);
+    }
+    Sleep(5);
+  }
+  std::printf("size %lld\n", static_cast<long long>(size.QuadPart));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "run") return run(argv[2]);
   if (argc >= 4 && std::string(argv[1]) == "hold") return hold(argv[2], argv + 3, argc - 3);
-  std::printf("usage: fault_client run <operations> | hold <release file> <file>...\n");
+  if (argc == 4 && std::string(argv[1]) == "append") return append(argv[2], argv[3]);
+  std::printf("usage: fault_client run <operations> | hold <release file> <file>... | append <release file> <file>\n");
   return 2;
 }

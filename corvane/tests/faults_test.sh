@@ -2,7 +2,8 @@
 # CopyFiles, MoveFiles, DeleteFolderOrFile and FolderOrFileSize under real
 # faults: a small tmpfs volume as drive Q: with room for part of a copy, a full
 # one as drive R:, read-only files, a file held open without sharing by
-# another program, bind mounts of an ancestor and of a sibling, and a folder
+# another program, a file another program keeps appending to, a folder name
+# of 250 characters, bind mounts of an ancestor and of a sibling, and a folder
 # whose 8-bit best-fit look-alike is its neighbour's name.
 #   faults_test.sh <x64|x86> <fault_client.exe>
 # Every file of every volume involved is hashed outside Wine before and after
@@ -21,8 +22,9 @@ work="$(mktemp -d /tmp/corvane_faults.XXXXXX)"
 mounts=()     # mounted folders, unmounted in reverse order
 drives=()     # dosdevices links made here
 holder=""
+appender=""
 cleanup() {
-  [ -n "$holder" ] && { touch "$work/release"; wait "$holder" 2>/dev/null; }
+  [ -n "$holder$appender" ] && { touch "$work/release"; wait $holder $appender 2>/dev/null; }
   local i
   for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do umount "${mounts[i]}" 2>/dev/null || umount -l "${mounts[i]}"; done
   for link in "${drives[@]}"; do rm -f "$link"; done
@@ -64,7 +66,17 @@ bytes "$q/d/held.bin" 1000
 bytes "$q/d/recycled.bin" 1000
 bytes "$q/d/ro-recycle.bin" 1000 && chmod a-w "$q/d/ro-recycle.bin"
 mkdir -p "$q/d/tree" && bytes "$q/d/tree/inner.bin" 1000
-for name in small1 small2 small3 small4; do bytes "$z/$name.bin" 1000; done
+for name in small1 small2 small3 small4 small5 small6; do bytes "$z/$name.bin" 1000; done
+# A folder name of 250 characters: a temporary name beside a file in it
+# passes MAX_PATH, the file's own path does not.
+long="$(printf 'L%.0s' $(seq 250))"
+mkdir -p "$q/$long"
+# Grown by the other program during the moves: not in the snapshots.
+mkdir -p "$z/append"
+bytes "$z/append/growing.bin" 50000
+bytes "$z/link-target.bin" 1000  # and two symbolic links to it
+ln -s "$z/link-target.bin" "$z/link.bin"
+ln -s "$z/link-target.bin" "$z/link2.bin"
 bytes "$z/ro-source.bin" 1000 && chmod a-w "$z/ro-source.bin"
 bytes "$z/ro.bin" 1000 && chmod a-w "$z/ro.bin"
 bytes "$z/held.bin" 3000
@@ -86,12 +98,14 @@ bytes "$z/names/dЖta/f.bin" 20
 
 # Every file as "path size mode last-write hash", the bind mounts seen once.
 snapshot() {
-  (cd "$work" && find z q r -xdev \( -path z/tree/a/loop1 -o -path z/tree/a/loop2 -o -path z/siblings/s2 \) -prune -o -type f -print0 | sort -z |
+  (cd "$work" && find z q r -xdev \( -path z/tree/a/loop1 -o -path z/tree/a/loop2 -o -path z/siblings/s2 -o -path z/append \) -prune -o -type f -print0 | sort -z |
     xargs -0 stat -c '%n %s %A %Y' | while read -r path size mode written; do
       echo "$path $size $mode $written $(sha256sum <"$path" | cut -c1-16)"
     done)
 }
 snapshot >"$work/before"
+r_free() { df --output=avail -B1 "$r" | tail -1; }
+r_free_before="$(r_free)"
 line_of() { grep "^$1 " "$work/before" | cut -d' ' -f2-; }
 
 # The other program: holds two files open, sharing nothing.
@@ -100,11 +114,18 @@ release_flag="$(suite_winpath "$work")\\release"
 holder=$!
 for _ in $(seq 1200); do grep -q '^held' "$work/held" && break; sleep 0.1; done
 grep -q '^held' "$work/held" || { echo "FAIL the other program holds nothing: $(cat "$work/held")"; exit 1; }
+# Another one appends to growing.bin, sharing reading, writing and deletion.
+"$WINE" "$client" append "$release_flag" "$Z\\append\\growing.bin" >"$work/appended" 2>/dev/null </dev/null &
+appender=$!
+for _ in $(seq 1200); do grep -q '^appending' "$work/appended" && break; sleep 0.1; done
+grep -q '^appending' "$work/appended" || { echo "FAIL the other program appends nothing: $(cat "$work/appended")"; exit 1; }
 
 # label, fault, expected answer, call (method and arguments, tab-separated)
 cases="$work/cases"
 : >"$cases"
 case_() { local label="$1" fault="$2" want="$3"; shift 3; printf '%s\t%s\t%s\t%s\n' "$label" "$fault" "$want" "$(IFS=$'\t'; echo "$*")" >>"$cases"; }
+# First, while the other program is surely still appending.
+case_ a-move "appended to by another program" False move "$Z\\append\\growing.bin" 'Q:\d\growing.bin' 0
 full_during="volume full during the copy"
 case_ m-keep "$full_during" False move "$Z\\big.bin" 'Q:\d\keep.bin' -1
 case_ m-new "$full_during" False move "$Z\\big.bin" 'Q:\d\new-move.bin' 0
@@ -114,11 +135,16 @@ case_ m-small "room for the copy" True move "$Z\\small1.bin" 'Q:\d\keep2.bin' -1
 case_ m-fresh "room for the copy" True move "$Z\\small2.bin" 'Q:\d\fresh.bin' 0
 case_ c-fresh "room for the copy" True copy "$Z\\small3.bin" 'Q:\d\copied.bin' 0
 case_ m-ro-source "read-only source" True move "$Z\\ro-source.bin" 'Q:\d\from-ro.bin' 0
+case_ m-link "symbolic link as the source" False move "$Z\\link.bin" 'Q:\d\link.bin' 0
+case_ m-link-same "symbolic link, same volume" False move "$Z\\link2.bin" "$Z\\other\\link2.bin" 0
+case_ m-long "folder name of 250 characters" True move "$Z\\small5.bin" "Q:\\$long\\f.bin" 0
+case_ c-long "folder name of 250 characters" True copy "$Z\\small6.bin" "Q:\\$long\\c.bin" 0
 case_ c-keep "$full_during" False copy "$Z\\big.bin" 'Q:\d\keep2.bin' 0
 full_before="volume full before the copy"
 case_ r-m-keep "$full_before" False move "$Z\\small4.bin" 'R:\d\keep.bin' -1
 case_ r-m-new "$full_before" False move "$Z\\small4.bin" 'R:\d\new.bin' 0
 case_ r-c-new "$full_before" False copy "$Z\\small4.bin" 'R:\d\new.bin' 0
+case_ r-m-keep-rw0 "$full_before, destination kept" False move "$Z\\small4.bin" 'R:\d\keep.bin' 0
 case_ ro-same "read-only destination" False move "$Z\\small4.bin" "$Z\\ro.bin" -1
 case_ ro-across "read-only destination" False move "$Z\\small4.bin" 'Q:\d\ro.bin' -1
 held="held open without sharing"
@@ -145,8 +171,9 @@ cut -f1,4- "$cases" >"$work/operations"
 
 "$WINE" "$client" run "$(suite_winpath "$work/operations")" 2>/dev/null </dev/null | tr -d '\r' >"$work/answers"
 touch "$work/release"
-wait
-holder=""
+# Only the two programs: Xvfb may be a child of this shell too.
+wait $holder $appender
+holder="" appender=""
 snapshot >"$work/after"
 
 passed=0 failed=0
@@ -185,6 +212,8 @@ done
 check "the file recycled from Q: is in the bin whole" [ "$in_bin" = yes ]
 # Not kept: the bin's copies, and the platform's stray copy of the read-only file.
 rm -f "$trash"/recycled.bin* "$trash"/ro-recycle.bin* "$trash"/../info/recycled.bin*.trashinfo
+moved z/small5.bin "q/$long/f.bin"
+copied z/small6.bin "q/$long/c.bin"
 # CopyFiles over an existing file keeps the platform's copy: what it leaves
 # of keep2.bin (by then small1.bin's content) after running out of room is
 # shown, not required.
@@ -198,5 +227,16 @@ else
   echo "FAIL the files after the calls (< expected, > found):"
   sed 's/^/    /' "$work/diff"
 fi
+# The appended file: every byte the other program wrote is in one place, and
+# a move that answered False left no copy.
+appended="$(sed -n 's/^size //p' "$work/appended" | tr -d '\r')"
+a_answer="$(grep -P '^a-move\t' "$work/answers" | cut -f2)"
+if [ "$a_answer" = True ]; then a_place=q/d/growing.bin; else a_place=z/append/growing.bin; fi
+a_size="$(stat -c %s "$work/$a_place" 2>/dev/null)"
+check "appended file: ${appended:-no} bytes written, ${a_size:-none} at $a_place after $a_answer" [ "${a_size:-none}" = "${appended:-no}" ]
+check "a move answering False leaves no copy of the appended file" test "$a_answer" = True -o ! -e "$work/q/d/growing.bin"
+check "the links not moved are still links" [ -L "$z/link.bin" -a -L "$z/link2.bin" ]
+# Refused before writing: the full volume has as much room as before.
+check "free space on the full R: $(r_free) after, $r_free_before before" [ "$(r_free)" = "$r_free_before" ]
 echo "faults $arch: $passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -8,8 +8,10 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
+#include <vector>
 
 
 namespace {
@@ -245,7 +247,7 @@ TEST_F(CodePageNames, OperationsOnANameThePageLacksTouchNothing) {
 // characters that a double-byte or UTF-8 code page spells in more than 260
 // bytes is measured, walked and read like any other.
 TEST_F(CodePageNames, LongPathsAreCountedInCharacters) {
-  std::wstring deep = folder, level(40, held[0]);
+  std::wstring deep = folder, level(40, held.back());
   for (int i = 0; i < 4; ++i) {
     deep += L"\\" + level;
     ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr)) << i;
@@ -271,6 +273,18 @@ TEST_F(CodePageNames, LongPathsAreCountedInCharacters) {
   EXPECT_EQ(corvane->GetDllDescription(&path.value, &description.value), S_OK);
   EXPECT_EQ(description.str(), L"ActiveX DLL");
   EXPECT_EQ(path.str(), module);
+
+  // A copy to a new name is written under a temporary name beside it, made
+  // in characters as well, and leaves no other file behind.
+  std::wstring copied = deep + L"\\c.txt";
+  EXPECT_EQ(copy(deep + L"\\f.txt", copied), VARIANT_TRUE);
+  EXPECT_EQ(read(copied), "seven b");
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  frame::FindHandle listing(FindFirstFileW((deep + L"\\*").c_str(), &found));
+  for (bool more = bool(listing); more; more = FindNextFileW(listing.get(), &found)) names.push_back(found.cFileName);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::wstring>{L".", L"..", L"c.txt", L"f.txt", L"m.dll"}));
 }
 
 TEST_F(CodePageNames, OperationsOnANameThePageHoldsAreDone) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "corvane/content_compare.h"
+#include "corvane/file_attributes.h"
 #include "corvane/file_errors.h"
 #include "corvane/recycle_verdict.h"
 #include "corvane/version_lookup.h"
@@ -124,6 +125,18 @@ TEST(RecycleVerdict, TrueOnlyWhenTheItemLeftForTheBin) {
     O outcome = recycle_outcome({c.before, c.after, c.refused, c.for_good});
     EXPECT_EQ(outcome, c.outcome) << c.before << c.after << c.refused << c.for_good;
     EXPECT_EQ(recycle_answer(outcome), c.outcome == O::absent || c.outcome == O::recycled);
+  }
+}
+
+// A request of 0 would leave a read-only file read-only; Wine always adds the
+// archive bit, so only this table reaches the empty remainder.
+TEST(FileAttributes, NothingLeftMeansNormal) {
+  // attributes, to set, without read-only (0x800 compressed and 0x400 reparse point are not settable)
+  const uint32_t cases[][3] = {{0x1, 0x1, 0x80},     {0x21, 0x21, 0x20},       {0x80, 0x80, 0x80}, {0x0, 0x80, 0x80},
+                               {0x7, 0x7, 0x6},      {0x2801, 0x2001, 0x2000}, {0x401, 0x1, 0x80}, {0x1100, 0x1100, 0x1100}};
+  for (auto [attributes, to_set, without_read_only] : cases) {
+    EXPECT_EQ(attributes_to_set(attributes), to_set) << attributes;
+    EXPECT_EQ(attributes_without_read_only(attributes), without_read_only) << attributes;
   }
 }
 

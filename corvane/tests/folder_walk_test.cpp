@@ -114,7 +114,7 @@ struct MemoryTree {
   }
   DirectoryIdentity identity_of(const Folder& folder) {
     ++identities_read;
-    return DirectoryIdentity{folder.volume, folder.index, 7, 8};
+    return DirectoryIdentity{folder.volume, folder.index, 7};
   }
 
   template <class Enter, class Visit>
@@ -141,6 +141,7 @@ struct MemoryTree {
   }
   std::u16string child(const std::u16string& path, std::u16string_view name) { return path + u"\\" + std::u16string(name); }
   void after_entry() { ++pumped; }
+  bool serials_shared() { return false; }
 
   double walk(const std::u16string& path) { return walk_tree(*this, path); }
 };
@@ -207,6 +208,20 @@ TEST(FolderWalk, NoTreeIsCountedTwiceWhateverTheListingSays) {
     MemoryTree tree{c.folders};
     EXPECT_EQ(tree.walk(u"C:\\top"), c.total) << c.what;
   }
+}
+
+// Windows gives each volume its own serial; Wine reports one serial for the
+// file systems under a drive, whose indexes may repeat.
+TEST(FolderWalk, SameDirectoryBySerialAndIndex) {
+  const DirectoryIdentity one{1, 5, 70};
+  // other volume, other index, other creation time (a live folder, or another file system under one serial)
+  const DirectoryIdentity others[] = {{2, 5, 70}, {1, 6, 70}, {1, 5, 71}};
+  for (bool shared : {false, true}) {
+    EXPECT_TRUE(same_directory(one, one, shared));
+    EXPECT_FALSE(same_directory(one, others[0], shared) || same_directory(one, others[1], shared));
+  }
+  EXPECT_TRUE(same_directory(one, others[2], false));
+  EXPECT_FALSE(same_directory(one, others[2], true));
 }
 
 TEST(FolderWalk, TheFullIdentityIsReadOnlyWhenAnIndexRepeats) {

@@ -12,7 +12,7 @@
 #   native    everything;
 #   emulated  an x86 smoke set (the x86 DLLs registered, created and called
 #             from the 32-bit cscript, unregistered); the rest is skipped,
-#             because each 32-bit process costs about 40 s there;
+#             because each 32-bit process costs over a minute there;
 #   none      no x86 test; all are skipped.
 # SUITE_X86=full runs the whole x86 half through emulation anyway;
 # SUITE_X86=off behaves as "none" on any machine.

@@ -10,9 +10,12 @@
 # How much of the x86 half runs depends on what this machine does with 32-bit
 # programs (tools/x86-probe):
 #   native    everything;
-#   emulated  an x86 smoke set (the x86 DLLs registered, created and called
-#             from the 32-bit cscript, unregistered); the rest is skipped,
-#             because each 32-bit process costs about 40 s there;
+#   emulated  the x86 tests labelled smoke: the smoke set (the x86 DLLs
+#             registered, created and called from the 32-bit cscript,
+#             unregistered) and three test programs of one process each
+#             (Lirrow's calls through the vtable, the gradient's pixels,
+#             unload growth); the rest is skipped, because each 32-bit
+#             process costs over a minute there;
 #   none      no x86 test; all are skipped.
 # SUITE_X86=full runs the whole x86 half through emulation anyway;
 # SUITE_X86=off behaves as "none" on any machine.

@@ -83,7 +83,7 @@ suite_wine_up() {
 suite_desktop_running() {
   local pid
   for pid in $(pgrep -f 'explorer.exe /desktop' 2>/dev/null); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
+    tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
   done
   return 1
 }

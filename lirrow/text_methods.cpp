@@ -14,8 +14,9 @@ STDMETHODIMP LirrowObject::FindAndReplace(BSTR* SourceText, BSTR* ReplaceThis, B
     std::u16string_view with = u16(text_of(WithThis));
     // The exact length first, then the result written once into a string of
     // that length: no second copy, no longer buffer cut down afterwards.
-    auto joined = frame::Bstr::of_length(replaced_length(text, what, with));
-    write_replaced(text, what, with, reinterpret_cast<char16_t*>(joined.get()));
+    Replacement replacement(text, what, with);
+    auto joined = frame::Bstr::of_length(replacement.length());
+    replacement.write(reinterpret_cast<char16_t*>(joined.get()));
     return joined;
   });
 }

@@ -162,9 +162,37 @@ void write_replaced(std::u16string_view text, std::u16string_view what, std::u16
   copy_units(out, text.data() + piece_start, text.size() - piece_start);
 }
 
+Replacement::Replacement(std::u16string_view text, std::u16string_view what, std::u16string_view with)
+    : text_(text), what_(what), with_(with) {
+  // A replacement of the same length leaves the length as it is: the one
+  // search is the writing one.
+  if (with.size() == what.size()) {
+    length_ = text.size();
+    return;
+  }
+  scan(text, what, [&](size_t position) {
+    if (found_ < kPlacesKept) places_[found_] = position;
+    ++found_;
+  });
+  places_kept_ = found_ <= kPlacesKept;
+  length_ = replaced_length(text.size(), found_, what.size(), with.size());
+}
+
+void Replacement::write(char16_t* out) const {
+  if (!places_kept_) return write_replaced(text_, what_, with_, out);
+  size_t piece_start = 0;
+  for (size_t k = 0; k < found_; ++k) {
+    out = copy_units(out, text_.data() + piece_start, places_[k] - piece_start);
+    out = copy_units(out, with_.data(), with_.size());
+    piece_start = places_[k] + what_.size();
+  }
+  copy_units(out, text_.data() + piece_start, text_.size() - piece_start);
+}
+
 std::u16string find_and_replace(std::u16string_view text, std::u16string_view what, std::u16string_view with) {
-  std::u16string result(replaced_length(text, what, with), u'\0');
-  write_replaced(text, what, with, result.data());
+  Replacement replacement(text, what, with);
+  std::u16string result(replacement.length(), u'\0');
+  replacement.write(result.data());
   return result;
 }
 

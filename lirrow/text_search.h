@@ -5,6 +5,7 @@
 // searched again.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -33,6 +34,27 @@ size_t replaced_length(std::u16string_view text, std::u16string_view what, std::
 // which holds replaced_length(text, what, with) code units; every one of them
 // is written.
 void write_replaced(std::u16string_view text, std::u16string_view what, std::u16string_view with, char16_t* out);
+
+// A replacement worked out before it is written: the result's exact length
+// and, where the text holds few occurrences, their places, so that writing
+// copies the pieces without searching the text again. Many occurrences are
+// counted, not stored (see replaced_length), and written by write_replaced.
+class Replacement {
+ public:
+  Replacement(std::u16string_view text, std::u16string_view what, std::u16string_view with);
+  size_t length() const { return length_; }
+  // Writes the result to `out`, which holds length() code units; every one
+  // of them is written.
+  void write(char16_t* out) const;
+
+ private:
+  static constexpr size_t kPlacesKept = 1024;  // 8 KB on the caller's stack
+  std::u16string_view text_, what_, with_;
+  size_t length_ = 0;
+  size_t found_ = 0;         // occurrences seen by the first pass
+  bool places_kept_ = false;  // all of them are in places_
+  std::array<size_t, kPlacesKept> places_;
+};
 
 // Convenience for tests and callers that want a std::u16string.
 std::u16string find_and_replace(std::u16string_view text, std::u16string_view what, std::u16string_view with);

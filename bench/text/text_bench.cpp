@@ -95,8 +95,9 @@ std::vector<Row> measure(const std::u16string& text, int rounds) {
   rows.push_back(measure_pair(
       [&] {
         // The same work as below (the length, then the text), into a buffer already there.
-        g_sink = lirrow::replaced_length(text, what, with);
-        lirrow::write_replaced(text, what, with, reused.get());
+        lirrow::Replacement replacement(text, what, with);
+        g_sink = replacement.length();
+        replacement.write(reused.get());
       },
       [&] {
         memchr_text();
@@ -108,9 +109,10 @@ std::vector<Row> measure(const std::u16string& text, int rounds) {
 
   rows.push_back(measure_pair(
       [&] {
-        const size_t length = lirrow::replaced_length(text, what, with);
+        lirrow::Replacement replacement(text, what, with);
+        const size_t length = replacement.length();
         auto result = std::make_unique_for_overwrite<char16_t[]>(length);
-        lirrow::write_replaced(text, what, with, result.get());
+        replacement.write(result.get());
         g_sink = result[length / 2];
       },
       [&] {

@@ -102,6 +102,22 @@ TEST(CuttingRule, AgreesWithAPlainScanOverManyBlocks) {
   }
 }
 
+TEST(CuttingRule, FewOccurrencesByPlaceManyBySearchingAgain) {
+  // Around the number of places a replacement keeps from its first pass.
+  for (size_t occurrences : {0u, 1u, 1023u, 1024u, 1025u, 3000u}) {
+    std::u16string text;
+    for (size_t k = 0; k < occurrences; ++k) text += u"..ab";
+    text += u".a";
+    std::int64_t count = 0;
+    const std::u16string expected = plain_replace(text, u"ab", u"<=>", count);
+    ASSERT_EQ(count, static_cast<std::int64_t>(occurrences));
+    lirrow::Replacement replacement(text, u"ab", u"<=>");
+    std::u16string out(replacement.length(), u'\xFFFF');
+    replacement.write(out.data());
+    ASSERT_EQ(out, expected) << occurrences;
+  }
+}
+
 TEST(StringCountInteger, SixteenBitLimit) {
   std::u16string text(32767, u'x');
   EXPECT_EQ(lirrow::string_count_integer(text, u"x"), 32767);

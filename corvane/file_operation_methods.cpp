@@ -11,6 +11,7 @@
 #include "file_attributes.h"
 #include "frame/ansi_text.h"
 #include "frame/runtime_error.h"
+#include "wide_text.h"
 #include "recycle.h"
 
 #include <shellapi.h>
@@ -65,14 +66,8 @@ bool same_file(const std::wstring& a, const std::wstring& b) {
 // behind "\\?\" (a temporary name beside a destination of 250 characters
 // passes MAX_PATH). Empty when the path cannot be made absolute.
 std::wstring long_form(const std::wstring& path) {
-  std::wstring full(MAX_PATH, L'\0');
-  DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (length >= full.size()) {
-    full.assign(length, L'\0');
-    length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  }
-  if (length == 0 || length >= full.size()) return {};
-  full.resize(length);
+  std::wstring full = absolute_path(path);
+  if (full.empty()) return {};
   if (full.rfind(LR"(\\?\)", 0) == 0 || full.rfind(LR"(\\.\)", 0) == 0) return full;
   if (full.rfind(LR"(\\)", 0) == 0) return LR"(\\?\UNC\)" + full.substr(2);
   return LR"(\\?\)" + full;
@@ -82,20 +77,6 @@ std::wstring long_form(const std::wstring& path) {
 std::wstring_view last_name(std::wstring_view path) {
   size_t cut = path.find_last_of(L"\\/");
   return cut == std::wstring_view::npos ? path : path.substr(cut + 1);
-}
-
-// A text that a platform call writes into a buffer of its own size,
-// retried once with the size it asks for; empty on failure.
-template <class Call>
-std::wstring grown_text(Call&& call) {
-  std::wstring text(MAX_PATH, L'\0');
-  DWORD length = call(text.data(), static_cast<DWORD>(text.size()));
-  if (length >= text.size()) {
-    text.assign(length, L'\0');
-    length = call(text.data(), static_cast<DWORD>(text.size()));
-  }
-  text.resize(length < text.size() ? length : 0);
-  return text;
 }
 
 // Whether an open file is the file that `path` names itself rather than one

@@ -16,6 +16,7 @@
 #include "frame/ansi_text.h"
 #include "frame/owners.h"
 #include "recycle_verdict.h"
+#include "wide_text.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -221,13 +222,7 @@ bool held(const std::wstring& path) {
 // caller's wildcards stay patterns: every match is an item.
 bool recycle(std::wstring_view path_text, bool confirm) {
   std::wstring path(path_text.substr(0, path_text.find(L'\0')));
-  std::wstring absolute(MAX_PATH, L'\0');
-  DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(absolute.size()), absolute.data(), nullptr);
-  if (length >= absolute.size()) {
-    absolute.assign(length, L'\0');
-    length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(absolute.size()), absolute.data(), nullptr);
-  }
-  absolute.resize(length < absolute.size() ? length : 0);  // empty: names nothing
+  std::wstring absolute = absolute_path(path);  // empty: names nothing
   if (!frame::exact_ansi(absolute)) return false;
 
   std::vector<std::wstring> items = items_named(absolute);

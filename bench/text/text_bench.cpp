@@ -19,6 +19,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+
+#include "sample_text.h"
 #include <utility>
 #include <vector>
 
@@ -58,15 +60,6 @@ Row measure_pair(auto&& ours, auto&& anchor, int rounds) {
   }
   return {*std::min_element(our_times.begin(), our_times.end()),
           *std::min_element(anchor_times.begin(), anchor_times.end()), median(our_times), median(anchor_times)};
-}
-
-// Letters a..w, with "XYZ" every `every` units: the search text's first unit
-// occurs only in its occurrences.
-std::u16string make_text(size_t bytes, size_t every) {
-  std::u16string text(bytes / 2, u'a');
-  for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(u'a' + i % 23);
-  for (size_t i = every; i + 3 < text.size(); i += every) text.replace(i, 3, u"XYZ");
-  return text;
 }
 
 volatile size_t g_sink;
@@ -141,7 +134,7 @@ int main(int argc, char** argv) {
     const int rounds = mb <= 10 ? 31 : mb <= 100 ? 7 : 2;
     auto& at_size = results.emplace_back();
     for (const Case& c : kCases) {
-      std::u16string text = make_text(mb << 20, c.every);
+      std::u16string text = sample_text<std::u16string>(mb << 20, c.every);
       at_size.push_back(measure(text, rounds));
       std::printf("%zu MB, %s (best of %d)\n", mb, c.name, rounds);
       std::printf("  %-56s %9s %9s %7s %7s\n", "ours / anchor", "ours ms", "anchor", "ratio", "median");

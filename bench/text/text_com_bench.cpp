@@ -15,6 +15,8 @@
 #include <cstring>
 #include <string>
 
+#include "sample_text.h"
+
 #include "frame/owners.h"
 #include <initguid.h>
 
@@ -58,13 +60,6 @@ const void* find_byte(const void* data, unsigned char value, size_t size) {
   return nullptr;
 }
 
-std::wstring make_text(size_t bytes, size_t every) {
-  std::wstring text(bytes / 2, L'a');
-  for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<wchar_t>(L'a' + i % 23);
-  for (size_t i = every; i + 3 < text.size(); i += every) text.replace(i, 3, L"XYZ");
-  return text;
-}
-
 volatile size_t g_sink;
 
 }  // namespace
@@ -87,7 +82,7 @@ int main() {
   for (size_t mb : {10, 100}) {
     for (auto [name, every] : {std::pair{"sparse (1 per 32,768 units)", size_t(32768)},
                                std::pair{"dense (1 per 16 units)", size_t(16)}}) {
-      Bstr text(make_text(mb << 20, every)), what(L"XYZ"), with(L"--");
+      Bstr text(sample_text<std::wstring>(mb << 20, every)), what(L"XYZ"), with(L"--");
       BSTR text_raw = text.get(), what_raw = what.get(), with_raw = with.get();
       const size_t bytes = text.view().size() * 2;
       double ours = 1e9, anchor = 1e9;

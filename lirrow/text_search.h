@@ -14,6 +14,9 @@
 
 namespace lirrow {
 
+struct SearchKernel;
+const SearchKernel& search_kernel();
+
 // Start positions of the occurrences of `what` in `text`, left to right.
 // Empty when either text is empty.
 std::vector<size_t> find_occurrences(std::u16string_view text, std::u16string_view what);
@@ -24,24 +27,16 @@ std::int64_t count_occurrences(std::u16string_view text, std::u16string_view wha
 // text - k*what + k*with, or std::bad_alloc for a length no memory can hold.
 size_t replaced_length(size_t text_length, size_t occurrences, size_t what_length, size_t with_length);
 
-// The length of the replaced text, worked out before anything is written so
-// the result is allocated once at its exact length and written once. The
-// occurrences are counted, not stored: a list of them is fresh memory, whose
-// first touch costs more than scanning the text a second time.
-size_t replaced_length(std::u16string_view text, std::u16string_view what, std::u16string_view with);
-
-// The pieces between the occurrences joined with `with`, written to `out`,
-// which holds replaced_length(text, what, with) code units; every one of them
-// is written.
-void write_replaced(std::u16string_view text, std::u16string_view what, std::u16string_view with, char16_t* out);
-
-// A replacement worked out before it is written: the result's exact length
-// and, where the text holds few occurrences, their places, so that writing
-// copies the pieces without searching the text again. Many occurrences are
-// counted, not stored (see replaced_length), and written by write_replaced.
+// A replacement worked out before it is written, so that the result is
+// allocated once at its exact length and written once: its length and, where
+// the text holds few occurrences, their places, so that writing copies the
+// pieces without searching the text again. Many occurrences are counted, not
+// stored, and searched for again while writing: a list of them would be
+// fresh memory, whose first touch costs more than a second scan of the text.
 class Replacement {
  public:
-  Replacement(std::u16string_view text, std::u16string_view what, std::u16string_view with);
+  Replacement(std::u16string_view text, std::u16string_view what, std::u16string_view with,
+              const SearchKernel& kernel = search_kernel());
   size_t length() const { return length_; }
   // Writes the result to `out`, which holds length() code units; every one
   // of them is written.
@@ -49,6 +44,7 @@ class Replacement {
 
  private:
   static constexpr size_t kPlacesKept = 1024;  // 8 KB on the caller's stack
+  const SearchKernel& kernel_;
   std::u16string_view text_, what_, with_;
   size_t length_ = 0;
   size_t found_ = 0;         // occurrences seen by the first pass

@@ -5,13 +5,26 @@
 #include <random>
 
 #include "frame/runtime_error.h"
+#include "lirrow/text_search_kernel.h"
 
 using namespace std::literals;
 
 namespace {
 
 using lirrow::find_and_replace;
+using lirrow::SearchKernel;
 using lirrow::string_count;
+
+// The public functions run the kernel this processor runs best; these run a
+// given one. Every unit of the exact-length result must be written: none may
+// be left as it was.
+std::u16string replace_by(const SearchKernel& kernel, std::u16string_view text, std::u16string_view what,
+                          std::u16string_view with) {
+  lirrow::Replacement replacement(text, what, with, kernel);
+  std::u16string out(replacement.length(), u'\xFFFF');
+  replacement.write(out.data());
+  return out;
+}
 
 TEST(CuttingRule, LeftmostFirstNoOverlap) {
   EXPECT_EQ(find_and_replace(u"aaa", u"aa", u"b"), u"ba");
@@ -51,16 +64,19 @@ TEST(CuttingRule, InsertedTextIsNotSearchedAgain) {
 }
 
 TEST(CuttingRule, MatchesAcrossTheVectorBlockEdges) {
-  // Occurrences placed at every offset around the 16-unit blocks of the scan.
-  for (size_t length = 1; length < 70; ++length) {
-    for (size_t at = 0; at + 2 <= length; ++at) {
-      std::u16string text(length, u'.');
-      text[at] = u'a';
-      text[at + 1] = u'b';
-      ASSERT_EQ(string_count(text, u"ab"), 1) << length << " " << at;
-      std::u16string expected = text;
-      expected.replace(at, 2, u"Z");
-      ASSERT_EQ(find_and_replace(text, u"ab", u"Z"), expected);
+  // Occurrences placed at every offset around the 32-unit blocks of the scan.
+  for (const SearchKernel* kernel : lirrow::runnable_search_kernels()) {
+    SCOPED_TRACE(kernel->name);
+    for (size_t length = 1; length < 70; ++length) {
+      for (size_t at = 0; at + 2 <= length; ++at) {
+        std::u16string text(length, u'.');
+        text[at] = u'a';
+        text[at + 1] = u'b';
+        ASSERT_EQ(kernel->count(text, u"ab"), 1) << length << " " << at;
+        std::u16string expected = text;
+        expected.replace(at, 2, u"Z");
+        ASSERT_EQ(replace_by(*kernel, text, u"ab", u"Z"), expected);
+      }
     }
   }
 }
@@ -83,21 +99,23 @@ TEST(CuttingRule, AgreesWithAPlainScanOverManyBlocks) {
   // Texts of up to six 32-unit blocks made of occurrences, parts of them and
   // single units; search texts that overlap themselves, and long ones that
   // reach past a whole block.
+  // Replacements that are empty, short and longer than the fixed copies.
   std::mt19937 random(26);
-  for (std::u16string what : {u"a"s, u"ab"s, u"aa"s, u"aba"s, u"abcdefghijklm"s, std::u16string(40, u'a') + u"b",
-                              std::u16string(70, u'a')}) {
-    const std::u16string parts[] = {what, what.substr(0, what.size() / 2), what.substr(1), u"a", u"b", u"c"};
-    for (int round = 0; round < 300; ++round) {
-      std::u16string text;
-      for (size_t length = random() % 190; text.size() < length;) text += parts[random() % std::size(parts)];
-      std::int64_t count = 0;
-      const std::u16string expected = plain_replace(text, what, u"<>", count);
-      ASSERT_EQ(find_and_replace(text, what, u"<>"), expected) << round;
-      ASSERT_EQ(string_count(text, what), count) << round;
-      // Every unit of the exact-length result is written: none is left as it was.
-      std::u16string out(lirrow::replaced_length(text, what, u"-"), u'\xFFFF');
-      lirrow::write_replaced(text, what, u"-", out.data());
-      ASSERT_EQ(out, plain_replace(text, what, u"-", count)) << round;
+  const std::u16string withs[] = {u"", u"<>", u"-", u"<<<<<<<<<<<<<<<<<<<<>"};
+  for (const SearchKernel* kernel : lirrow::runnable_search_kernels()) {
+    SCOPED_TRACE(kernel->name);
+    for (std::u16string what : {u"a"s, u"ab"s, u"aa"s, u"aba"s, u"abc"s, u"abcab"s, u"abcdefgh"s, u"abcdefghi"s,
+                                u"abcdefghijklm"s, std::u16string(40, u'a') + u"b", std::u16string(70, u'a')}) {
+      const std::u16string parts[] = {what, what.substr(0, what.size() / 2), what.substr(1), u"a", u"b", u"c"};
+      for (int round = 0; round < 300; ++round) {
+        std::u16string text;
+        for (size_t length = random() % 190; text.size() < length;) text += parts[random() % std::size(parts)];
+        const std::u16string& with = withs[round % std::size(withs)];
+        std::int64_t count = 0;
+        const std::u16string expected = plain_replace(text, what, with, count);
+        ASSERT_EQ(replace_by(*kernel, text, what, with), expected) << round;
+        ASSERT_EQ(kernel->count(text, what), std::max<std::int64_t>(count, 0)) << round;
+      }
     }
   }
 }
@@ -111,10 +129,19 @@ TEST(CuttingRule, FewOccurrencesByPlaceManyBySearchingAgain) {
     std::int64_t count = 0;
     const std::u16string expected = plain_replace(text, u"ab", u"<=>", count);
     ASSERT_EQ(count, static_cast<std::int64_t>(occurrences));
-    lirrow::Replacement replacement(text, u"ab", u"<=>");
-    std::u16string out(replacement.length(), u'\xFFFF');
-    replacement.write(out.data());
-    ASSERT_EQ(out, expected) << occurrences;
+    for (const SearchKernel* kernel : lirrow::runnable_search_kernels())
+      ASSERT_EQ(replace_by(*kernel, text, u"ab", u"<=>"), expected) << occurrences << " " << kernel->name;
+  }
+}
+
+TEST(CuttingRule, CountsBeyondWhatAVectorLaneHolds) {
+  // Every unit an occurrence, in texts far longer than a 16-bit lane counts.
+  for (size_t length : {(size_t{1} << 19) + 5, size_t{3} << 20}) {
+    const std::u16string text(length, u'x');
+    for (const SearchKernel* kernel : lirrow::runnable_search_kernels()) {
+      EXPECT_EQ(kernel->count(text, u"x"), static_cast<std::int64_t>(length)) << kernel->name;
+      EXPECT_EQ(kernel->count(text, u"xx"), static_cast<std::int64_t>(length / 2)) << kernel->name;
+    }
   }
 }
 

@@ -12,6 +12,7 @@
 #include "frame/runtime_error.h"
 #include "require.h"
 #include "lirrow/text_search.h"
+#include "lirrow/text_search_kernel.h"
 
 namespace {
 
@@ -61,6 +62,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   require(replaced == expected);
   require(replaced.size() == lirrow::replaced_length(text.size(), positions.size(), what.size(), with.size()));
   require(lirrow::find_and_replace(text, what, what) == std::u16string(text));
+  // Every kernel the processor runs, not only the one chosen for it.
+  for (const lirrow::SearchKernel* kernel : lirrow::runnable_search_kernels()) {
+    require(kernel->count(text, what) == static_cast<int64_t>(plain_count));
+    lirrow::Replacement replacement(text, what, with, *kernel);
+    std::u16string out(replacement.length(), u'\xFFFF');
+    replacement.write(out.data());
+    require(out == expected);
+  }
 
   const int64_t count = lirrow::string_count(text, what);
   require(count == (text.empty() ? -1 : what.empty() ? 0 : static_cast<int64_t>(plain_count)));

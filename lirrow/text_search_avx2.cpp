@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "text_search_kernel.h"

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "lirrow/text_search.h"
+#include "lirrow/text_search_kernel.h"
 
 namespace {
 
@@ -74,13 +75,13 @@ constexpr const char* kMeasures[] = {"StringCount / memchr", "FindAndReplace int
                                      "FindAndReplace, new result / memchr+memcpy, new memory"};
 
 // The three measures of one case at one size.
-std::vector<Row> measure(const std::u16string& text, int rounds) {
+std::vector<Row> measure(const lirrow::SearchKernel& kernel, const std::u16string& text, int rounds) {
   const size_t bytes = text.size() * 2;
   const std::u16string_view what = u"XYZ", with = u"--";
   auto memchr_text = [&] { g_sink = reinterpret_cast<size_t>(std::memchr(text.data(), 0x7F, bytes)); };
   std::vector<Row> rows;
 
-  rows.push_back(measure_pair([&] { g_sink = static_cast<size_t>(lirrow::count_occurrences(text, what)); },
+  rows.push_back(measure_pair([&] { g_sink = static_cast<size_t>(kernel.count(text, what)); },
                               memchr_text, rounds));
 
   auto reused = std::make_unique_for_overwrite<char16_t[]>(text.size());
@@ -88,7 +89,7 @@ std::vector<Row> measure(const std::u16string& text, int rounds) {
   rows.push_back(measure_pair(
       [&] {
         // The same work as below (the length, then the text), into a buffer already there.
-        lirrow::Replacement replacement(text, what, with);
+        lirrow::Replacement replacement(text, what, with, kernel);
         g_sink = replacement.length();
         replacement.write(reused.get());
       },
@@ -102,7 +103,7 @@ std::vector<Row> measure(const std::u16string& text, int rounds) {
 
   rows.push_back(measure_pair(
       [&] {
-        lirrow::Replacement replacement(text, what, with);
+        lirrow::Replacement replacement(text, what, with, kernel);
         const size_t length = replacement.length();
         auto result = std::make_unique_for_overwrite<char16_t[]>(length);
         replacement.write(result.get());
@@ -127,7 +128,16 @@ int main(int argc, char** argv) {
     if (std::fgets(line, sizeof line, load)) std::printf("load average at the start: %s", line);
     std::fclose(load);
   }
-  if (argc > 1 && std::strcmp(argv[1], "--1gb") == 0) megabytes.push_back(1000);
+  // The kernel the processor runs best, or the one named by --kernel NAME.
+  const lirrow::SearchKernel* kernel = &lirrow::search_kernel();
+  for (int a = 1; a < argc; ++a) {
+    if (std::strcmp(argv[a], "--1gb") == 0) megabytes.push_back(1000);
+    if (std::strcmp(argv[a], "--kernel") == 0 && a + 1 < argc) {
+      for (const lirrow::SearchKernel* runnable : lirrow::runnable_search_kernels())
+        if (std::strcmp(runnable->name, argv[a + 1]) == 0) kernel = runnable;
+    }
+  }
+  std::printf("search kernel: %s\n", kernel->name);
   // results[size][case][measure]
   std::vector<std::vector<std::vector<Row>>> results;
   for (size_t mb : megabytes) {
@@ -135,7 +145,7 @@ int main(int argc, char** argv) {
     auto& at_size = results.emplace_back();
     for (const Case& c : kCases) {
       std::u16string text = sample_text<std::u16string>(mb << 20, c.every);
-      at_size.push_back(measure(text, rounds));
+      at_size.push_back(measure(*kernel, text, rounds));
       std::printf("%zu MB, %s (best of %d)\n", mb, c.name, rounds);
       std::printf("  %-56s %9s %9s %7s %7s\n", "ours / anchor", "ours ms", "anchor", "ratio", "median");
       for (size_t m = 0; m < std::size(kMeasures); ++m) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <random>
 
 #include "frame/runtime_error.h"
@@ -15,15 +17,29 @@ using lirrow::find_and_replace;
 using lirrow::SearchKernel;
 using lirrow::string_count;
 
-// The public functions run the kernel this processor runs best; these run a
-// given one. Every unit of the exact-length result must be written: none may
-// be left as it was.
-std::u16string replace_by(const SearchKernel& kernel, std::u16string_view text, std::u16string_view what,
+// The public functions run the kernel this processor runs best; this runs a
+// given one. The result is written twice, from the places the first pass
+// kept and by searching again, each time into memory of exactly its length
+// filled beforehand: every unit must be written, and none past the end. The
+// text is read from memory of exactly its length too.
+std::u16string replace_by(const SearchKernel& kernel, std::u16string_view any_text, std::u16string_view what,
                           std::u16string_view with) {
+  auto exact_text = std::make_unique<char16_t[]>(any_text.size());
+  std::copy(any_text.begin(), any_text.end(), exact_text.get());
+  const std::u16string_view text(exact_text.get(), any_text.size());
   lirrow::Replacement replacement(text, what, with, kernel);
-  std::u16string out(replacement.length(), u'\xFFFF');
-  replacement.write(out.data());
-  return out;
+  const size_t length = replacement.length();
+  auto written_by = [&](auto&& write) {
+    auto out = std::make_unique<char16_t[]>(length);
+    std::fill_n(out.get(), length, u'\xFFFF');
+    write(out.get());
+    return std::u16string(out.get(), length);
+  };
+  const std::u16string kept = written_by([&](char16_t* out) { replacement.write(out); });
+  const std::u16string searched =
+      written_by([&](char16_t* out) { kernel.write(text, what, with, nullptr, 0, out, length); });
+  EXPECT_EQ(kept, searched) << kernel.name;
+  return kept;
 }
 
 TEST(CuttingRule, LeftmostFirstNoOverlap) {
@@ -101,7 +117,7 @@ TEST(CuttingRule, AgreesWithAPlainScanOverManyBlocks) {
   // reach past a whole block.
   // Replacements that are empty, short and longer than the fixed copies.
   std::mt19937 random(26);
-  const std::u16string withs[] = {u"", u"<>", u"-", u"<<<<<<<<<<<<<<<<<<<<>"};
+  const std::u16string withs[] = {u"", u"<>", u"-", u"<<<<<<<<<<<<<<<>", u"<<<<<<<<<<<<<<<<<<<<>"};
   for (const SearchKernel* kernel : lirrow::runnable_search_kernels()) {
     SCOPED_TRACE(kernel->name);
     for (std::u16string what : {u"a"s, u"ab"s, u"aa"s, u"aba"s, u"abc"s, u"abcab"s, u"abcdefgh"s, u"abcdefghi"s,

@@ -1,6 +1,7 @@
 // FindAndReplace's and StringCount's cutting rule on UTF-16 texts of 10 MB and
-// 100 MB (and 1 GB with --1gb), sparse and dense matches, each beside an
-// anchor doing the least any such method must do with the same bytes:
+// 100 MB (and 1 GB with --1gb), sparse and dense matches, run by the search
+// kernel this processor runs best (or the one named by --kernel NAME), each
+// beside an anchor doing the least any such method must do with the same bytes:
 //   StringCount                  beside memchr over the text (a byte that never occurs);
 //   FindAndReplace into a buffer beside memchr + memcpy of the text into a buffer
 //                                reused from round to round;

@@ -14,12 +14,12 @@
 namespace lirrow {
 
 #if defined(__SSE2__)
-const SearchKernel baseline_kernel = {"SSE2", baseline::count, baseline::find, baseline::first_places,
-                                      baseline::write};
+constexpr const char* kBaselineName = "SSE2";
 #else
-const SearchKernel baseline_kernel = {"scalar", baseline::count, baseline::find, baseline::first_places,
-                                      baseline::write};
+constexpr const char* kBaselineName = "scalar";
 #endif
+const SearchKernel baseline_kernel = {kBaselineName, baseline::count, baseline::find, baseline::first_places,
+                                      baseline::write};
 
 const SearchKernel& search_kernel() {
 #if defined(LIRROW_HAS_AVX2_KERNEL)

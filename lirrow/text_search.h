@@ -14,6 +14,7 @@
 
 namespace lirrow {
 
+// The search kernel this processor runs best (text_search_kernel.h).
 struct SearchKernel;
 const SearchKernel& search_kernel();
 

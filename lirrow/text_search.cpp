@@ -23,10 +23,12 @@ const SearchKernel baseline_kernel = {kBaselineName, baseline::count, baseline::
 
 const SearchKernel& search_kernel() {
 #if defined(LIRROW_HAS_AVX2_KERNEL)
-  // The processor's features, and whether the system saves the 256-bit
-  // registers, are read once by the compiler's runtime.
-  static const bool avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-  if (avx2) return avx2_kernel;
+  // The compiler's runtime reads the processor's features, and whether the
+  // system saves the 256-bit registers, once; asking again is a load. No
+  // function-local static here: its guard would take a lock object that
+  // outlives the DLL, left behind each time the DLL is unloaded.
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return avx2_kernel;
 #endif
   return baseline_kernel;
 }
